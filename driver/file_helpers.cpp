@@ -1,0 +1,131 @@
+#include "driver/file_helpers.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "driver/run_state.h"
+#include "platform/platform.h"
+
+namespace {
+const char kCantOpen[] = "\ni can't open ";
+const char kCantOpenStream[] = "\ni can't open\n";
+const char kInvalidNumber[] = "\ninvalid stoi argument\n";
+const char kNumberOutOfRange[] = "\nstoi argument out of range\n";
+constexpr int32_t kParamLineSize = 500;
+
+// Cuts a carriage return off the end of a key or value line.
+void fDropCarriageReturn(char* line) {
+  size_t length = std::strlen(line);
+  if (length > 0 && line[length - 1] == '\r') line[length - 1] = '\0';
+}
+}  // namespace
+
+FILE* fOpenFile(std::string path, const char* mode) {
+  FILE* file = std::fopen(path.c_str(), mode);
+  if (file == nullptr) {
+    std::fputs(kCantOpen, stdout);
+    std::fputs(path.c_str(), stdout);
+    fWaitKey();
+  }
+  return file;
+}
+
+int32_t fFileSize(std::string path) { return fPlatformFileSize(path.c_str()); }
+
+bool fOpenReadStream(std::string path, std::ifstream& stream) {
+  stream.open(path, std::ios::in | std::ios::binary);
+  if (!stream.is_open()) {
+    stream.setstate(std::ios::failbit);
+    std::fputs(kCantOpenStream, stdout);
+    std::fputs(path.c_str(), stdout);
+    fWaitKey();
+    return false;
+  }
+  stream.clear();
+  return true;
+}
+
+bool fReadParamFile(ParamMap& map, std::string path) {
+  std::ifstream file(path, std::ios::in | std::ios::binary);
+  if (!file.is_open()) {
+    std::fputs(kCantOpen, stdout);
+    std::fputs(path.c_str(), stdout);
+    fWaitKey();
+    return false;
+  }
+  // A failed read (end of file, or a line of 500 characters or more) leaves the
+  // stream failed: every later read gives the empty text, and the record being
+  // read is still stored before the loop stops.
+  char skipped[kParamLineSize];
+  char key[kParamLineSize];
+  char value[kParamLineSize];
+  file.getline(skipped, kParamLineSize);
+  if (file.fail()) return true;
+  for (;;) {
+    file.getline(skipped, kParamLineSize);
+    file.getline(key, kParamLineSize);
+    fDropCarriageReturn(key);
+    file.getline(value, kParamLineSize);
+    fDropCarriageReturn(value);
+    map[key] = value;
+    file.getline(skipped, kParamLineSize);
+    if (file.fail()) break;
+  }
+  return true;
+}
+
+std::string fStripExtension(const std::string& path) {
+  size_t dot = path.rfind('.');
+  return dot == std::string::npos ? path : path.substr(0, dot);
+}
+
+std::string fFileStem(const std::string& path) {
+  std::string stripped = fStripExtension(path);
+  if (stripped.empty()) return stripped;
+  // A separator at the very end is not part of the last component.
+  size_t end = stripped.size();
+  if (fIsPathSeparator(stripped[end - 1])) --end;
+  size_t start = end;
+  while (start > 0 && !fIsPathSeparator(stripped[start - 1])) --start;
+  if (start == 0 && end == stripped.size()) return stripped;
+  return stripped.substr(start, end - start);
+}
+
+int32_t fParamNumber(const std::string& key, const std::string& value) {
+  const char* message = nullptr;
+  try {
+    return std::stoi(value);
+  } catch (const std::invalid_argument&) {
+    message = kInvalidNumber;
+  } catch (const std::out_of_range&) {
+    message = kNumberOutOfRange;
+  }
+  std::fputs(message, stdout);
+  std::fputs(key.c_str(), stdout);
+  std::fputs("=", stdout);
+  std::fwrite(value.data(), 1, value.size(), stdout);
+  std::fflush(stdout);
+  std::exit(1);
+}
+
+bool fGetLine(std::istream& stream, char* buffer, int32_t size, int32_t& taken) {
+  stream.getline(buffer, size);
+  taken = static_cast<int32_t>(stream.gcount());
+  // A last line without a line feed ends at the end of input yet was read whole.
+  if (stream.fail()) return false;
+  return true;
+}
+
+bool fNextRead(std::istream& reads, bool letterReads, int32_t& length) {
+  int32_t taken = 0;
+  if (!fGetLine(reads, InputLine, MaxLineLength, taken)) return false;
+  ++InputReads;
+  // The line feed counts among the characters taken; a last line without one
+  // keeps all its characters.
+  length = reads.eof() ? taken : taken - 1;
+  if (letterReads && length > 0 && InputLine[length - 1] == '\r') --length;
+  return true;
+}

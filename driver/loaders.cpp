@@ -1,0 +1,97 @@
+#include "driver/loaders.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/file_helpers.h"
+#include "driver/run_state.h"
+#include "platform/platform.h"
+
+namespace {
+const char kNonNucleotide[] = "\ngenome: position = ";
+const char kNonNucleotideSymbol[] = "non{ACGT) symbol = ";
+const char kGenomeEmpty[] = "\ngenome file is empty: ";
+const char kGenomeTooLarge[] = "\ngenome file too large (2^31 bytes or more): ";
+const char kGenomeShortRead[] = "\ngenome file could not be read whole: ";
+
+constexpr int32_t kMinimumTail = 16;
+
+void fSayAndWait(const char* message, const std::string& path) {
+  std::fputs(message, stdout);
+  std::fputs(path.c_str(), stdout);
+  fWaitKey();
+}
+
+// Checks and converts Genome[1 .. n] in place; reports the first byte that is not a base.
+bool fCheckBases(int32_t n, bool letterFile) {
+  for (int32_t p = 1; p <= n; ++p) {
+    unsigned char byte = Genome[p];
+    unsigned char code = letterFile ? NucleotideCode[byte] : byte;
+    if (code > 3) {
+      // The position printed is one more than the base's 1-based position.
+      std::printf("%s%d%s%c", kNonNucleotide, p + 1, kNonNucleotideSymbol, static_cast<char>(byte));
+      fWaitKey();
+      return false;
+    }
+    Genome[p] = code;
+  }
+  return true;
+}
+}  // namespace
+
+GenomeLoad fLoadCodedGenome(const std::string& path, bool letterFile, int32_t tail, int32_t head,
+                            int32_t& length) {
+  length = 0;
+  int32_t n = fFileSize(path);
+  if (n < 0) {
+    // Either the file is missing (fOpenFile says so) or it is too large to hold.
+    FILE* probe = fOpenFile(path, "rb");
+    if (probe == nullptr) return GenomeLoad::kFailed;
+    std::fclose(probe);
+    fSayAndWait(kGenomeTooLarge, path);
+    return GenomeLoad::kFailed;
+  }
+  if (n == 0) {
+    FILE* probe = fOpenFile(path, "rb");
+    if (probe == nullptr) return GenomeLoad::kFailed;
+    std::fclose(probe);
+    fSayAndWait(kGenomeEmpty, path);
+    return GenomeLoad::kFailed;
+  }
+  if (tail < kMinimumTail) tail = kMinimumTail;
+  if (head < 0) head = 0;
+
+  size_t storeSize = static_cast<size_t>(n) + static_cast<size_t>(tail) + static_cast<size_t>(head) + 1;
+  GenomeStore = static_cast<unsigned char*>(std::malloc(storeSize));
+  if (GenomeStore == nullptr) return GenomeLoad::kNoMemory;
+  Genome = GenomeStore + head - 1;
+
+  FILE* file = fOpenFile(path, "rb");
+  if (file == nullptr) {
+    fReleaseGenome();
+    return GenomeLoad::kFailed;
+  }
+  size_t got = std::fread(Genome + 1, 1, static_cast<size_t>(n), file);
+  std::fclose(file);
+  if (got != static_cast<size_t>(n)) {
+    fReleaseGenome();
+    fSayAndWait(kGenomeShortRead, path);
+    return GenomeLoad::kFailed;
+  }
+  if (!fCheckBases(n, letterFile)) {
+    fReleaseGenome();
+    return GenomeLoad::kFailed;
+  }
+  // Ascending copies: a genome shorter than the copy repeats itself.
+  for (int32_t k = 1; k <= tail; ++k) Genome[n + k] = Genome[k];
+  for (int32_t k = 1; k <= head; ++k) Genome[1 - k] = Genome[n + 1 - k];
+  length = n;
+  return GenomeLoad::kLoaded;
+}
+
+void fReleaseGenome() {
+  std::free(GenomeStore);
+  GenomeStore = nullptr;
+  Genome = nullptr;
+}

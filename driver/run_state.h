@@ -1,0 +1,59 @@
+// Process-wide run state shared by the dispatcher and the procedures: base
+// coding tables, the two line buffers, the read-size scope, the loaded genome
+// and the read counters. One procedure runs per process, so each procedure
+// sets or resets what it uses.
+#pragma once
+#include <cstdint>
+
+// Letter to base code (A 0, C 1, G 2, T 3, either case); 0xFF for every other byte.
+extern unsigned char NucleotideCode[256];
+// Upper-case letter to its complement letter; 0 for every other index.
+extern char ComplementTable[256];
+// Base code back to a lower-case letter.
+extern const char CodeLetters[5];
+
+// The two shared line buffers, MaxLineLength bytes each; a line holds at most
+// MaxLineLength - 1 characters.
+extern char* InputLine;
+extern char* WorkLine;
+extern int32_t MaxLineLength;
+constexpr int32_t kLineBufferSize = 5120;
+
+// Inclusive read-size scope and its width.
+extern int32_t MinReadSize;
+extern int32_t MaxReadSize;
+extern int32_t SizeScopeWidth;
+
+// The loaded genome, numbered from 1: Genome[1] .. Genome[GenomeLength].
+// GenomeStore is the allocation that also holds the circular copies.
+extern unsigned char* GenomeStore;
+extern unsigned char* Genome;
+extern unsigned char* GenomeLower;
+extern int32_t GenomeLength;
+
+// Read counters; the procedure that uses them resets them before its reads loop.
+extern int32_t InputReads;
+extern int32_t IntoGenome;
+extern int32_t OutOfGenome;
+extern int32_t UpperStrandReads;
+extern int32_t LowerStrandReads;
+extern int32_t SumLength;
+
+// Fills NucleotideCode and ComplementTable; done once at start-up.
+void fInitCodingTables();
+
+// Writes the n letters of a k-mer key into WorkLine[0 .. n-1], first base
+// (most significant) first; no terminator.
+void fKeyToLetters(uint32_t key, int32_t n);
+
+// Key of k base codes, first base most significant.
+inline uint32_t fKmerKey(const unsigned char* codes, int k) {
+  uint32_t key = 0;
+  for (int i = 0; i < k; ++i) key = key * 4 + codes[i];
+  return key;
+}
+
+// Reverse complement of coded bases into `out`: out[i] = 3 - codes[length-1-i].
+inline void fReverseComplementCodes(const unsigned char* codes, int32_t length, unsigned char* out) {
+  for (int32_t i = 0; i < length; ++i) out[i] = static_cast<unsigned char>(3 - codes[length - 1 - i]);
+}

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Runs a procedure on the bundled phage lambda example in ./demo-run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${1:-build}
+RUN=demo-run
+rm -rf "$RUN" && mkdir -p "$RUN/results"
+cp "$BUILD_DIR/vantrels" "$RUN/"
+here=$(pwd)
+cat > "$RUN/demo_params.txt" <<PARAMS
+# RandExt on phage lambda
+#
+diRes
+$here/$RUN/results
+#
+#
+pthGnm
+$here/examples/lambda.txt
+#
+#
+pthReads
+$here/examples/lambda_reads.txt
+#
+#
+experimentId
+demo
+#
+#
+immutSz
+20
+#
+#
+mutTipSz
+5
+#
+#
+misNu
+1
+PARAMS
+printf '%s\n%s\n' "$here/$RUN/demo_params.txt" "RandExt" > "$RUN/_ParamsOfFunc.txt"
+(cd "$RUN" && ./vantrels </dev/null)
+echo
+if [ -z "$(ls -A "$RUN/results")" ]; then
+  echo "RandExt is not built yet: the dispatcher ran and closed without results."
+else
+  echo "Results in $here/$RUN/results:"
+  ls -l "$RUN/results"
+fi

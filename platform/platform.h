@@ -1,0 +1,21 @@
+// Operating-system services: the console key wait, file size and removal,
+// path separators. Nothing outside this folder includes an OS header.
+#pragma once
+#include <cstdint>
+
+// The separator appended where a directory gets one.
+extern const char PlatformSeparator;
+
+// Both "/" and "\" separate directories in the paths the tool handles.
+inline bool fIsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Flushes the console, then waits for one key press without echo when standard
+// input is a terminal; otherwise consumes one byte if there is one and goes on
+// at once at end of input.
+void fWaitKey();
+
+// The file's size in bytes, or -1 for a missing file or one of 2^31 bytes or more.
+int32_t fPlatformFileSize(const char* path);
+
+// Removes a file; returns 0 on success.
+int fPlatformRemove(const char* path);

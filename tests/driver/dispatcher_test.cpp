@@ -1,0 +1,84 @@
+// Start-up and dispatch, driven through the real executable.
+#include <gtest/gtest.h>
+
+#include "support/run_folder.h"
+
+namespace {
+
+TEST(Dispatcher, SelectionFilesThatRunNothingStillCloseWithDone) {
+  struct Case {
+    const char* what;
+    std::string selection;
+  } cases[] = {
+      {"CR LF line ends keep the carriage return in the name", "p.txt\r\nRandExt\r\n"},
+      {"a name differing in letter case", "p.txt\nrandext\n"},
+      {"a prefix of a longer name", "p.txt\nRandExtTask\n"},
+      {"an empty file", ""},
+      {"a single line", "p.txt\n"},
+      {"a first line of 200 characters leaves the name empty", std::string(200, 'x') + "\nRandExt\n"},
+      {"an unknown name", "p.txt\nfNothing\n"},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("_ParamsOfFunc.txt", c.selection);
+    RunResult result = folder.run();
+    EXPECT_EQ(result.exitCode, 0) << c.what;
+    EXPECT_EQ(result.console, "\ndone\n") << c.what;
+  }
+}
+
+TEST(Dispatcher, MissingSelectionFileSaysSoWithoutDone) {
+  RunFolder folder;
+  RunResult result = folder.run();
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.console, "\ni can't open\n" + folder.path("_ParamsOfFunc.txt"));
+}
+
+TEST(Dispatcher, UnconvertibleScopeEndsTheRunWithExitCodeOne) {
+  struct Case {
+    std::string minSize, maxSize, console;
+  } cases[] = {
+      {"abc", "20", "\ninvalid stoi argument\nrMinSz=abc"},
+      {"16", "99999999999", "\nstoi argument out of range\nrMaxSz=99999999999"},
+      {"", "20", "\ninvalid stoi argument\nrMinSz="},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", folder.path("g.bin")},
+                            {"rMinSz", c.minSize}, {"rMaxSz", c.maxSize}});
+    folder.select(folder.path("p.txt"), "fMapReadsOnToSeq");
+    RunResult result = folder.run();
+    EXPECT_EQ(result.exitCode, 1) << c.console;
+    EXPECT_EQ(result.console, c.console);
+  }
+}
+
+TEST(Dispatcher, GenomeThatCannotBeLoadedSkipsTheProcedure) {
+  RunFolder folder;
+  folder.write("bad.bin", fCodes("ACGT") + "N");
+  folder.write("empty.bin", "");
+  struct Case {
+    std::string genome, console;
+  } cases[] = {
+      {folder.path("missing.bin"), "\ni can't open " + folder.path("missing.bin") + "\ndone\n"},
+      {folder.path("bad.bin"), "\ngenome: position = 6non{ACGT) symbol = N\ndone\n"},
+      {folder.path("empty.bin"), "\ngenome file is empty: " + folder.path("empty.bin") + "\ndone\n"},
+  };
+  for (const Case& c : cases) {
+    folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", c.genome}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
+    folder.select(folder.path("p.txt"), "fTestGenomeSborka");
+    RunResult result = folder.run();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.console, c.console);
+  }
+}
+
+TEST(Dispatcher, MissingParameterFileSkipsTheProcedure) {
+  RunFolder folder;
+  folder.select(folder.path("nowhere.txt"), "fReadsOutOfSeq");
+  RunResult result = folder.run();
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.console, "\ni can't open " + folder.path("nowhere.txt") + "\ndone\n");
+}
+
+}  // namespace
