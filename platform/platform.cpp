@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #else
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -84,3 +85,28 @@ int32_t fPlatformFileSize(const char* path) {
 }
 
 int fPlatformRemove(const char* path) { return std::remove(path); }
+
+void* fAllocateLarge(size_t bytes) {
+  if (bytes == 0) bytes = 1;
+#ifdef _WIN32
+  return std::calloc(bytes, 1);
+#else
+  void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (block == MAP_FAILED) return nullptr;
+#ifdef MADV_HUGEPAGE
+  if (bytes >= (static_cast<size_t>(2) << 20)) madvise(block, bytes, MADV_HUGEPAGE);
+#endif
+  return block;
+#endif
+}
+
+void fReleaseLarge(void* block, size_t bytes) {
+  if (block == nullptr) return;
+#ifdef _WIN32
+  (void)bytes;
+  std::free(block);
+#else
+  if (bytes == 0) bytes = 1;
+  munmap(block, bytes);
+#endif
+}

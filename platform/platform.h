@@ -1,6 +1,7 @@
 // Operating-system services: the console key wait, file size and removal,
 // path separators. Nothing outside this folder includes an OS header.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // The separator appended where a directory gets one.
@@ -19,3 +20,10 @@ int32_t fPlatformFileSize(const char* path);
 
 // Removes a file; returns 0 on success.
 int fPlatformRemove(const char* path);
+
+// A zero-filled block for a large table, or null. Blocks of 2 MiB or more are
+// backed by transparent huge pages where the system offers them: first touches
+// of memory are what a large table costs, and huge pages make them 512 times
+// fewer. Release with fReleaseLarge and the same size.
+void* fAllocateLarge(size_t bytes);
+void fReleaseLarge(void* block, size_t bytes);
