@@ -1,6 +1,10 @@
 // Start-up and dispatch, driven through the real executable.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
+#include "driver/dispatcher.h"
 #include "support/run_folder.h"
 
 namespace {
@@ -79,6 +83,33 @@ TEST(Dispatcher, MissingParameterFileSkipsTheProcedure) {
   RunResult result = folder.run();
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.console, "\ni can't open " + folder.path("nowhere.txt") + "\ndone\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Dispatcher, ExeDirectoryIsThePathUpToItsLastSeparator) {
+  EXPECT_EQ(fExeDirectory("Z:\\path\\to\\vantrels.exe"), "Z:\\path\\to\\");
+  EXPECT_EQ(fExeDirectory("/opt/bin/vantrels"), "/opt/bin/");
+  EXPECT_EQ(fExeDirectory("./vantrels"), "./");
+  EXPECT_EQ(fExeDirectory("vantrels"), "");
+  // Only the first 500 characters of the path count.
+  std::string deep = "/" + std::string(499, 'd') + "/x/vantrels";
+  EXPECT_EQ(fExeDirectory(deep.c_str()), "/");
+}
+
+TEST(Dispatcher, StartedWithoutADirectoryLooksInTheWorkingDirectory) {
+  RunFolder exeFolder;
+  RunFolder workFolder;
+  workFolder.select("p.txt", "fNothing");
+  std::string command = "cd '" + workFolder.dir() + "' && PATH='" + exeFolder.dir() + "':\"$PATH\" vantrels </dev/null";
+  FILE* console = popen(command.c_str(), "r");
+  ASSERT_NE(console, nullptr);
+  char text[256] = {};
+  size_t got = fread(text, 1, sizeof text - 1, console);
+  EXPECT_EQ(pclose(console), 0);
+  EXPECT_EQ(std::string(text, got), "\ndone\n");
 }
 
 }  // namespace

@@ -1,0 +1,112 @@
+// Path helpers, parameter files and the reads-line reader.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "driver/file_helpers.h"
+#include "driver/run_state.h"
+#include "support/run_folder.h"
+
+namespace {
+
+TEST(PathHelpers, StemsAndExtensionsWithEitherSeparator) {
+  struct Case {
+    std::string path, stripped, stem;
+  } cases[] = {
+      {"D:\\a.b\\reads", "D:\\a", "a"},
+      {"D:\\x\\reads.txt", "D:\\x\\reads", "reads"},
+      {"/data/run.1/reads.fq.txt", "/data/run.1/reads.fq", "reads.fq"},
+      {"/data/run.1/reads", "/data/run", "run"},
+      {"reads", "reads", "reads"},
+      {"reads.txt", "reads", "reads"},
+      {"", "", ""},
+      {"D:\\dir\\", "D:\\dir\\", "dir"},
+      {"/tmp/dir/", "/tmp/dir/", "dir"},
+      {"C:\\mixed/sep\\s1.txt", "C:\\mixed/sep\\s1", "s1"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fStripExtension(c.path), c.stripped) << c.path;
+    EXPECT_EQ(fFileStem(c.path), c.stem) << c.path;
+  }
+}
+
+TEST(ParamFile, RecordsOfFourLines) {
+  const std::string longValue(600, 'v');
+  struct Case {
+    const char* what;
+    std::string text;
+    ParamMap expected;
+  } cases[] = {
+      {"one record", "x\ny\npthGnm\n/g.txt\n", {{"pthGnm", "/g.txt"}}},
+      {"CR LF everywhere", "x\r\ny\r\npthGnm\r\n/g.txt\r\n", {{"pthGnm", "/g.txt"}}},
+      {"a trailing space stays in the key", "x\ny\npthGnm \n/g.txt\n", {{"pthGnm ", "/g.txt"}}},
+      {"spaces kept in values", "x\ny\nk\n a b \n", {{"k", " a b "}}},
+      {"last line without line feed, CR cut", "x\ny\nk\nv\r", {{"k", "v"}}},
+      {"ends after a key line", "x\ny\nk1\nv1\nx\ny\nk2\n", {{"k1", "v1"}, {"k2", ""}}},
+      {"later record wins", "x\ny\nk\n1\nx\ny\nk\n2\n", {{"k", "2"}}},
+      {"empty file", "", {}},
+      {"only free lines", "x\ny\n", {{"", ""}}},
+      {"a 600-character value keeps 499 and stops the file",
+       "x\ny\nk\n" + longValue + "\nx\ny\nlater\nv\n", {{"k", longValue.substr(0, 499)}}},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("p.txt", c.text);
+    ParamMap map;
+    EXPECT_TRUE(fReadParamFile(map, folder.path("p.txt"))) << c.what;
+    EXPECT_EQ(map, c.expected) << c.what;
+  }
+}
+
+TEST(ParamFile, NumbersConvertLikeTheStandardConversion) {
+  EXPECT_EQ(fParamNumber("rMinSz", "18abc"), 18);
+  EXPECT_EQ(fParamNumber("rMinSz", "  -7"), -7);
+  EXPECT_EQ(fParamNumber("rMinSz", "+2147483647"), 2147483647);
+  EXPECT_EXIT(fParamNumber("rMinSz", "abc"), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(fParamNumber("rMaxSz", "2147483648"), ::testing::ExitedWithCode(1), "");
+}
+
+class ReadsLines : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InputLine = line_;
+    MaxLineLength = kLineBufferSize;
+    InputReads = 0;
+  }
+  void TearDown() override { InputLine = nullptr; }
+  // Lengths of every read until the reader stops.
+  std::vector<int32_t> lengths(const std::string& text, bool letters) {
+    std::istringstream reads(text);
+    std::vector<int32_t> found;
+    int32_t length = 0;
+    while (fNextRead(reads, letters, length)) found.push_back(length);
+    return found;
+  }
+  char line_[kLineBufferSize];
+};
+
+TEST_F(ReadsLines, LengthRule) {
+  using V = std::vector<int32_t>;
+  EXPECT_EQ(lengths("ACGT\n\nAC\n", true), (V{4, 0, 2}));
+  EXPECT_EQ(lengths("ACGT\r\nAC\r\n", true), (V{4, 2}));
+  EXPECT_EQ(lengths("\r\n", true), (V{0}));
+  // Coded reads keep a carriage return byte as part of the read.
+  EXPECT_EQ(lengths("ACGT\r\n", false), (V{5}));
+  // A last line without a line feed is read whole.
+  EXPECT_EQ(lengths("ACGT\nACG", true), (V{4, 3}));
+  EXPECT_EQ(lengths("ACG\r", true), (V{3}));
+  EXPECT_EQ(lengths("", true), (V{}));
+  EXPECT_EQ(InputReads, 10);  // every line read is counted
+}
+
+TEST_F(ReadsLines, LongestLineIsReadAndAnyLongerStopsReading) {
+  std::string longest(kLineBufferSize - 1, 'A');
+  std::string tooLong(kLineBufferSize, 'A');
+  EXPECT_EQ(lengths("AC\n" + longest + "\nG\n", true), (std::vector<int32_t>{2, kLineBufferSize - 1, 1}));
+  InputReads = 0;
+  EXPECT_EQ(lengths("AC\n" + tooLong + "\nG\n", true), (std::vector<int32_t>{2}));
+  EXPECT_EQ(InputReads, 1);  // the over-long line and those after it are not counted
+}
+
+}  // namespace
