@@ -1,0 +1,177 @@
+#include "index/index16.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/run_state.h"
+#include "platform/platform.h"
+
+Root16Table Root16;
+int32_t* Chain16 = nullptr;
+int32_t* Root8 = nullptr;
+int32_t* Chain8 = nullptr;
+
+namespace {
+const char kNoMemory16Chain[] = "\nno memory_16-Chain";
+const char kNoMemoryChain[] = "\nno memory_Chain";
+const char kNoMemoryRoot8[] = "\nno memory_Root8";
+
+constexpr size_t kRoot8Entries = 65536;
+constexpr size_t kOffsetBytes = (Root16Table::kRunCount + 1) * sizeof(uint32_t);
+
+size_t fChainBytes(int32_t n) { return (static_cast<size_t>(n > 0 ? n : 0) + 1) * sizeof(int32_t); }
+
+// The 16-mer keys of positions 1 .. n, one rolling key, first base most significant.
+template <typename Visit>
+void fForEach16mer(int32_t n, Visit visit) {
+  uint32_t key = fKmerKey(Genome + 1, 15);
+  for (int32_t p = 1; p <= n; ++p) {
+    key = (key << 2) + Genome[p + 15];
+    visit(p, key);
+  }
+}
+
+// Fills Root16 and Chain16 by a counting sort of the positions on their first
+// 12 bases. Positions enter each run in ascending order, so within a run the
+// last position seen for a 16-mer is its highest, and each position chains
+// back to the one seen before it: the same roots and chains as one ascending
+// pass over a 4^16 table, without its 16 GiB.
+bool fFill16(int32_t n) {
+  uint32_t* offsets = Root16.Offsets;
+  if (n < 1) return true;
+  const size_t positions = static_cast<size_t>(n);
+  int32_t* byRun = static_cast<int32_t*>(std::malloc(positions * sizeof(int32_t)));
+  uint8_t* tailOfRun = static_cast<uint8_t*>(std::malloc(positions));
+  if (byRun == nullptr || tailOfRun == nullptr) {
+    std::free(byRun);
+    std::free(tailOfRun);
+    return false;
+  }
+
+  // Run sizes, then run starts: offsets[run] is where the run's positions begin.
+  fForEach16mer(n, [&](int32_t, uint32_t key) { ++offsets[(key >> 8) + 1]; });
+  for (size_t run = 1; run <= Root16Table::kRunCount; ++run) offsets[run] += offsets[run - 1];
+  // Placing advances each start to the next run's start.
+  fForEach16mer(n, [&](int32_t p, uint32_t key) {
+    uint32_t slot = offsets[key >> 8]++;
+    byRun[slot] = p;
+    tailOfRun[slot] = static_cast<uint8_t>(key);
+  });
+
+  // Each run in turn: chains, one entry per distinct last-4-bases, and the run
+  // start rewritten to index the entries. lastSeen is cleared only where used.
+  int32_t lastSeen[256] = {};
+  uint8_t tailsSeen[256];
+  uint64_t* entries = Root16.Entries;
+  uint32_t entryCount = 0;
+  uint32_t runBegin = 0;
+  for (size_t run = 0; run < Root16Table::kRunCount; ++run) {
+    uint32_t runEnd = offsets[run];
+    offsets[run] = entryCount;
+    if (runEnd - runBegin == 1) {
+      int32_t p = byRun[runBegin];
+      Chain16[p] = -1;
+      entries[entryCount++] = static_cast<uint64_t>(tailOfRun[runBegin]) << 32 | static_cast<uint32_t>(p);
+    } else if (runEnd != runBegin) {
+      int distinct = 0;
+      for (uint32_t slot = runBegin; slot < runEnd; ++slot) {
+        uint8_t tail = tailOfRun[slot];
+        int32_t p = byRun[slot];
+        if (lastSeen[tail] == 0) {
+          tailsSeen[distinct++] = tail;
+          Chain16[p] = -1;
+        } else {
+          Chain16[p] = lastSeen[tail];
+        }
+        lastSeen[tail] = p;
+      }
+      for (int i = 0; i < distinct; ++i) {
+        uint8_t tail = tailsSeen[i];
+        entries[entryCount++] = static_cast<uint64_t>(tail) << 32 | static_cast<uint32_t>(lastSeen[tail]);
+        lastSeen[tail] = 0;
+      }
+    }
+    runBegin = runEnd;
+  }
+  offsets[Root16Table::kRunCount] = entryCount;
+  std::free(byRun);
+  std::free(tailOfRun);
+  return true;
+}
+
+// The 8-mer arrays: one ascending pass over a direct table of 4^8 roots.
+void fFill8(int32_t n) {
+  if (n < 1) return;
+  uint32_t key = fKmerKey(Genome + 1, 7);
+  for (int32_t p = 1; p <= n; ++p) {
+    key = ((key << 2) + Genome[p + 7]) & 0xFFFFu;
+    Chain8[p] = Root8[key] > 0 ? Root8[key] : -1;
+    Root8[key] = p;
+  }
+}
+
+// Allocates the 16-mer arrays; false, with whatever was obtained released, on failure.
+bool fAllocate16(int32_t n) {
+  fRelease16Chain();
+  Root16.Offsets = static_cast<uint32_t*>(fAllocateLarge(kOffsetBytes));
+  // At most one entry per position; the pages past the last entry are never touched.
+  Root16.EntryCapacity = static_cast<size_t>(n > 0 ? n : 1);
+  Root16.Entries = static_cast<uint64_t*>(std::malloc(Root16.EntryCapacity * sizeof(uint64_t)));
+  Chain16 = static_cast<int32_t*>(std::malloc(fChainBytes(n)));
+  if (Root16.Offsets == nullptr || Root16.Entries == nullptr || Chain16 == nullptr) {
+    fRelease16Chain();
+    return false;
+  }
+  Chain16[0] = -1;
+  return true;
+}
+}  // namespace
+
+bool fBuild16Chain(int32_t n) {
+  if (!fAllocate16(n) || !fFill16(n)) {
+    fRelease16Chain();
+    std::fputs(kNoMemory16Chain, stdout);
+    return false;
+  }
+  return true;
+}
+
+bool fBuildRoot8Chain(int32_t n) {
+  bool want8 = MinReadSize < 16;
+  if (!fAllocate16(n)) {
+    std::fputs(kNoMemoryChain, stdout);
+    return false;
+  }
+  if (want8) {
+    Root8 = static_cast<int32_t*>(std::calloc(kRoot8Entries, sizeof(int32_t)));
+    Chain8 = static_cast<int32_t*>(std::malloc(fChainBytes(n)));
+    if (Root8 == nullptr || Chain8 == nullptr) {
+      fRelease16Chain();
+      std::fputs(kNoMemoryRoot8, stdout);
+      return false;
+    }
+    Chain8[0] = -1;
+  }
+  if (!fFill16(n)) {
+    fRelease16Chain();
+    std::fputs(kNoMemoryChain, stdout);
+    return false;
+  }
+  if (want8) fFill8(n);
+  return true;
+}
+
+void fRelease16Chain() {
+  fReleaseLarge(Root16.Offsets, kOffsetBytes);
+  std::free(Root16.Entries);
+  Root16.Offsets = nullptr;
+  Root16.Entries = nullptr;
+  Root16.EntryCapacity = 0;
+  std::free(Chain16);
+  std::free(Root8);
+  std::free(Chain8);
+  Chain16 = nullptr;
+  Root8 = nullptr;
+  Chain8 = nullptr;
+}
