@@ -103,7 +103,9 @@ TEST(Index16, RootsAndChainsGiveWhatAScanOfTheGenomeGives) {
         ASSERT_EQ(fWalk(Root16[key], Chain16), positions) << kind << " " << n << " " << key;
         // Keys sharing 12 or 15 bases with a present one, and random keys.
         for (uint32_t other : {key ^ 1u, key ^ 0x80u, key ^ 0x100u, static_cast<uint32_t>(random())}) {
-          if (byKey16.count(other) == 0) ASSERT_EQ(Root16[other], 0) << other;
+          if (byKey16.count(other) == 0) {
+            ASSERT_EQ(Root16[other], 0) << other;
+          }
         }
       }
       auto byKey8 = fScan(n, 8);
