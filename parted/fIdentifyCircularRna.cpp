@@ -1,4 +1,299 @@
-#include "parted/parted.h"
+// Circular RNA: reads that are circular permutations of a genome segment of
+// their own length, found from the read's first and last 12 bases on both
+// strands. One result file holds the run's counts and the hits by position.
+#include <cstdio>
+#include <fstream>
+#include <new>
+#include <string>
 
-// Not built yet: runs nothing.
-void fIdentifyCircularRna(std::string) {}
+#include "driver/file_helpers.h"
+#include "driver/loaders.h"
+#include "driver/run_state.h"
+#include "parted/index12.h"
+#include "parted/parted.h"
+#include "parted/parted_hit.h"
+#include "platform/platform.h"
+
+namespace {
+const char kEcho[] = "procedure  fIdentifyCircularRna\ngenome        %s\nreads         %s";
+const char kExecuting[] = "\nexecuting...";
+const char kNoMemory[] = "\nno memory_PARTED";
+const char kNoMemoryForHits[] = "\nno memory rCycled";
+const char kSearching[] = "\nseaching permuted reads";
+const char kSorting[] = "\nsorting...";
+const char kSaving[] = "\nsaving...";
+const char kResultEnding[] = "_RCircular.txt";
+const char kUpperScratch[] = "CycledUp.tmp";
+const char kLowerScratch[] = "CycledLw.tmp";
+const char kHeader[] =
+    "program= Vantrels::fIdentifyCircularRna\ngenome= %s\nreads= %s\nreads size scope by user=[%d,%d]"
+    "\nReads::input=%d\twirhin scope size=%d\ndefective=%d\tin genome=%d\tanalized=%d"
+    "\ncircular on (+) strand=%d; ncircular on (-) strand=%d; circulars in total=%d;\npossible cycled Rna";
+const char kUpperFirst[] = "\n+%d\t";
+const char kUpperNext[] = "\n+\t%d\t";
+const char kLowerFirst[] = "\n-%d\t";
+const char kLowerNext[] = "\n-\t%d\t";
+
+// Reading stops after the read that takes the upper-strand count above this.
+constexpr int32_t kUpperHitStop = 9995;
+
+// Scratch records, little-endian, in the order found: pos (4 bytes), rSz,
+// leftSz, rightSz (one byte each), one reserved byte. When the scope admits
+// reads longer than 139 bases a part may exceed 8 bits; the records are then
+// 12 bytes: pos (4), rSz, leftSz, rightSz (2 bytes each), two reserved.
+constexpr int32_t kLongestNarrowRead = 139;
+constexpr size_t kNarrowRecord = 8;
+constexpr size_t kWideRecord = 12;
+
+size_t fRecordSize() { return MaxReadSize > kLongestNarrowRead ? kWideRecord : kNarrowRecord; }
+
+void fPutLittle(unsigned char* at, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+uint32_t fGetLittle(const unsigned char* at, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
+  return value;
+}
+
+void fWriteRecord(FILE* file, const PartedHit& hit, size_t recordSize) {
+  unsigned char record[kWideRecord] = {};
+  fPutLittle(record, static_cast<uint32_t>(hit.pos), 4);
+  const int field = recordSize == kWideRecord ? 2 : 1;
+  fPutLittle(record + 4, static_cast<uint16_t>(hit.rSz), field);
+  fPutLittle(record + 4 + field, static_cast<uint16_t>(hit.leftSz), field);
+  fPutLittle(record + 4 + 2 * field, static_cast<uint16_t>(hit.rightSz), field);
+  std::fwrite(record, 1, recordSize, file);
+}
+
+PartedHit fReadRecord(const unsigned char* record, size_t recordSize) {
+  PartedHit hit;
+  hit.pos = static_cast<int32_t>(fGetLittle(record, 4));
+  if (recordSize == kWideRecord) {
+    hit.rSz = static_cast<int16_t>(fGetLittle(record + 4, 2));
+    hit.leftSz = static_cast<int16_t>(fGetLittle(record + 6, 2));
+    hit.rightSz = static_cast<int16_t>(fGetLittle(record + 8, 2));
+  } else {
+    hit.rSz = record[4];
+    hit.leftSz = static_cast<int8_t>(record[5]);
+    hit.rightSz = static_cast<int8_t>(record[6]);
+  }
+  return hit;
+}
+
+// Reads back `count` records into `hits`. False if the file can't be opened.
+bool fLoadScratch(const std::string& path, int32_t count, PartedHitList& hits) {
+  FILE* file = fOpenFile(path, "rb");
+  if (file == nullptr) return false;
+  const size_t recordSize = fRecordSize();
+  unsigned char record[kWideRecord];
+  for (int32_t i = 0; i < count && std::fread(record, 1, recordSize, file) == recordSize; ++i)
+    hits.push_back(fReadRecord(record, recordSize));
+  std::fclose(file);
+  return true;
+}
+
+// End-seed search of one strand's text: for every position p of the text's
+// last 12-mer, the extension k runs leftwards over the text's bases before the
+// seed while they match the genome before the seed; the t = L - 12 - k first
+// bases of the text must lie right after the seed. True at a whole match.
+bool fSearchEndSeed(const unsigned char* text, int32_t length, PartedHitList& hits) {
+  int32_t key = fSeedKey12(text + length - 12);
+  if (key < 0) return false;
+  const int32_t beforeSeed = length - 12;
+  const unsigned char* lastBefore = text + beforeSeed - 1;
+  const int16_t size = static_cast<int16_t>(length);
+  for (int32_t p = Root12[key]; p > 0; p = Chain12[p]) {
+    fPrefetch(Chain12 + p);
+    const unsigned char* genomeBefore = Genome + p - 1;
+    int32_t k = 0;
+    while (k < beforeSeed && lastBefore[-k] == genomeBefore[-k]) ++k;
+    int32_t t = beforeSeed - k;
+    if (t == 0) return true;
+    if (t < 4) continue;
+    const unsigned char* genomeAfter = Genome + p + 12;
+    int32_t i = 0;
+    while (i < t && text[i] == genomeAfter[i]) ++i;
+    if (i == t) hits.push_back({p - k, size, static_cast<int16_t>(k), static_cast<int16_t>(t)});
+  }
+  return false;
+}
+
+// Head- and end-seed searches of one strand's text; true at a whole match.
+bool fSearchStrand(const unsigned char* text, int32_t length, PartedHitList& hits) {
+  const int16_t size = static_cast<int16_t>(length);
+  bool whole = fSearchHeadSeed<true>(text, length, [&](int32_t p, int32_t t, int32_t k) {
+    hits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
+  });
+  return whole || fSearchEndSeed(text, length, hits);
+}
+
+void fFlushPending(CycledStrand& strand, size_t recordSize) {
+  for (const PartedHit& hit : strand.pending) fWriteRecord(strand.file, hit, recordSize);
+  strand.count += static_cast<int32_t>(strand.pending.size());
+}
+
+void fWriteStrand(FILE* result, const char* first, const char* next, const PartedHitList& hits) {
+  for (size_t i = 0; i < hits.size(); ++i) {
+    bool opensGroup = i == 0 || hits[i].pos != hits[i - 1].pos;
+    std::fprintf(result, opensGroup ? first : next, hits[i].pos);
+    fWriteSegmentText(result, hits[i]);
+  }
+}
+
+void fCloseAll(FILE* a, FILE* b, FILE* c) {
+  if (a) std::fclose(a);
+  if (b) std::fclose(b);
+  if (c) std::fclose(c);
+}
+}  // namespace
+
+void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower) {
+  upper.pending.clear();
+  lower.pending.clear();
+  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
+  unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
+  bool whole = fSearchStrand(read, readLength, upper.pending);
+  if (!whole) {
+    fReverseComplementCodes(read, readLength, complement);
+    whole = fSearchStrand(complement, readLength, lower.pending);
+  }
+  if (whole) {
+    // A read found whole is no circular permutation: the hits found for it so far are dropped.
+    ++IntoGenome;
+    return;
+  }
+  const size_t recordSize = fRecordSize();
+  fFlushPending(upper, recordSize);
+  fFlushPending(lower, recordSize);
+}
+
+void fIdentifyCircularRna(std::string ParamFilePath) {
+  // A parameter file that can't be read leaves every value empty; the sizes then stop the run.
+  ParamMap params;
+  fReadParamFile(params, ParamFilePath);
+  const std::string resultDirectory = params["diRes"] + PlatformSeparator;
+  const std::string genomePath = params["pthGnm"];
+  const std::string readsPath = params["pthReads"];
+  MinReadSize = fParamNumber("rMinSz", params["rMinSz"]);
+  MaxReadSize = fParamNumber("rMaxSz", params["rMaxSz"]);
+  SizeScopeWidth = MaxReadSize - MinReadSize + 1;
+
+  std::printf(kEcho, genomePath.c_str(), readsPath.c_str());
+  fWaitKey();
+  std::fputs(kExecuting, stdout);
+
+  FILE* result = fOpenFile(resultDirectory + fFileStem(readsPath) + kResultEnding, "wb");
+  if (result == nullptr) return;
+  // The genome is looked at before the scratch files are made, so that a
+  // missing genome leaves none behind.
+  FILE* genomeProbe = fOpenFile(genomePath, "rb");
+  if (genomeProbe == nullptr) {
+    std::fclose(result);
+    return;
+  }
+  std::fclose(genomeProbe);
+  const std::string upperPath = resultDirectory + kUpperScratch;
+  const std::string lowerPath = resultDirectory + kLowerScratch;
+  CycledStrand upper, lower;
+  upper.file = fOpenFile(upperPath, "wb");
+  if (upper.file != nullptr) lower.file = fOpenFile(lowerPath, "wb");
+  if (lower.file == nullptr) {
+    fCloseAll(result, upper.file, nullptr);
+    return;
+  }
+
+  const int32_t copies = MaxReadSize < MaxLineLength ? MaxReadSize : MaxLineLength;
+  int32_t n = 0;
+  GenomeLoad load = fLoadCodedGenome(genomePath, true, copies, copies, n);
+  bool indexed = load == GenomeLoad::kLoaded && fAllocate12RootChain(n);
+  if (!indexed) {
+    if (load != GenomeLoad::kFailed) std::fputs(kNoMemory, stdout);
+    if (load == GenomeLoad::kLoaded) fReleaseGenome();
+    fCloseAll(result, upper.file, lower.file);
+    return;
+  }
+  fBuild12RootChain(n);
+
+  std::ifstream reads;
+  if (!fOpenReadStream(readsPath, reads)) {
+    fRelease12RootChain(n);
+    fReleaseGenome();
+    fCloseAll(result, upper.file, lower.file);
+    return;
+  }
+  IntoGenome = 0;
+  InputReads = 0;
+  int32_t withinScope = 0;
+  int32_t defective = 0;
+  std::fputs(kSearching, stdout);
+  unsigned char* read = reinterpret_cast<unsigned char*>(InputLine);
+  int32_t length = 0;
+  try {
+    // Hot loop: one read per pass; no allocation (the per-read hit lists keep
+    // their room from read to read), no formatting, no console output.
+    while (fNextRead(reads, true, length)) {
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      ++withinScope;
+      unsigned char outside = 0;
+      for (int32_t i = 0; i < length; ++i) {
+        unsigned char code = NucleotideCode[read[i]];
+        outside |= code;
+        read[i] = code;
+      }
+      // Only 0xFF, the mark of a non-letter, has bits above the two of a code.
+      if (outside > 3) {
+        ++defective;
+        continue;
+      }
+      // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
+      if (length < 12) continue;
+      fFindCycledRead(length, upper, lower);
+      if (upper.count > kUpperHitStop) break;
+    }
+  } catch (const std::bad_alloc&) {
+    std::fputs(kNoMemory, stdout);
+    reads.close();
+    fRelease12RootChain(n);
+    fReleaseGenome();
+    fCloseAll(result, upper.file, lower.file);
+    return;
+  }
+  reads.close();
+  std::fclose(upper.file);
+  std::fclose(lower.file);
+  upper.pending = PartedHitList();
+  lower.pending = PartedHitList();
+  fRelease12RootChain(n);
+
+  PartedHitList upperHits, lowerHits;
+  try {
+    upperHits.reserve(static_cast<size_t>(upper.count));
+    lowerHits.reserve(static_cast<size_t>(lower.count));
+  } catch (const std::bad_alloc&) {
+    std::fputs(kNoMemoryForHits, stdout);
+    fReleaseGenome();
+    std::fclose(result);
+    return;
+  }
+  if (!fLoadScratch(upperPath, upper.count, upperHits) || !fLoadScratch(lowerPath, lower.count, lowerHits)) {
+    fReleaseGenome();
+    std::fclose(result);
+    return;
+  }
+  fPlatformRemove(upperPath.c_str());
+  fPlatformRemove(lowerPath.c_str());
+
+  std::fprintf(result, kHeader, genomePath.c_str(), readsPath.c_str(), MinReadSize, MaxReadSize, InputReads,
+               withinScope, defective, IntoGenome, withinScope - IntoGenome - defective, upper.count, lower.count,
+               upper.count + lower.count);
+  std::fputs(kSorting, stdout);
+  fSortHitsByPos(upperHits);
+  fSortHitsByPos(lowerHits);
+  std::fputs(kSaving, stdout);
+  fWriteStrand(result, kUpperFirst, kUpperNext, upperHits);
+  fWriteStrand(result, kLowerFirst, kLowerNext, lowerHits);
+  std::fclose(result);
+  fReleaseGenome();
+}

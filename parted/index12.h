@@ -1,0 +1,44 @@
+// Single-strand 12-mer index over the coded genome in Genome: a direct-address
+// root table with one entry per 12-mer key and a chain linking the positions of
+// equal 12-mers in descending order.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+constexpr int32_t kRoot12Count = 1 << 24;        // 4^12 keys
+constexpr uint32_t kKey12Mask = (1u << 24) - 1;  // a key is 24 bits
+
+// Root12[key] = highest position of the key's 12-mer (0 if none);
+// Chain12[p] = next lower position with the same 12-mer (-1 at the end).
+extern int32_t* Root12;
+extern int32_t* Chain12;
+
+// Allocates Root12 (zeroed) and Chain12 for positions 1..n; false if either
+// can't be had (then neither is held).
+bool fAllocate12RootChain(int32_t n);
+// Releases both tables and clears their references.
+void fRelease12RootChain(int32_t n);
+
+// Fills Root12 and Chain12 for positions 1..n. Genome must carry a tail copy of
+// at least 11 bases: the last 11 12-mers wrap over the genome's end.
+void fBuild12RootChain(int32_t n);
+
+// Key of the 12 bases at `codes`, or -1 if one of them is not a base code 0..3.
+inline int32_t fSeedKey12(const unsigned char* codes) {
+  uint32_t key = 0;
+  unsigned char outside = 0;
+  for (int i = 0; i < 12; ++i) {
+    key = key * 4 + codes[i];
+    outside |= static_cast<unsigned char>(codes[i] & 0xFC);
+  }
+  return outside ? -1 : static_cast<int32_t>(key);
+}
+
+// A hint that `address` will be read soon; a cache miss is the cost of a chain walk.
+inline void fPrefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}

@@ -1,0 +1,93 @@
+// Parted hits: placements of a read that is a rotation of a genome segment of
+// its own length, found by seeding on the read's first 12 bases.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "driver/run_state.h"
+#include "parted/index12.h"
+
+// One placement. The segment is the leftSz + 12 + rightSz genome bases from
+// pos (1-based; 0 or below when it wraps over the genome's start); its seed is
+// the 12 bases from pos + leftSz. The size fields are 16 bits wide, so reads
+// of any length a line can hold keep their parts whole.
+struct PartedHit {
+  int32_t pos;
+  int16_t rSz;
+  int16_t leftSz;
+  int16_t rightSz;
+};
+
+using PartedHitList = std::vector<PartedHit>;
+
+// Head-seed search of one strand's text (codes, length >= 16) against the
+// upper strand: for every position p of the text's first 12-mer, the extension
+// k runs over the text's bases after the seed while they match the genome after
+// the seed; the t = L - 12 - k remaining bases must lie right before the seed.
+// Calls onHit(p, t, k) for each placement with t >= 4. With stopAtWholeMatch,
+// a placement with t = 0 ends the search and true is returned.
+// Needs the copies of the genome: up to L bases on either side.
+template <bool stopAtWholeMatch, typename OnHit>
+inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, OnHit onHit) {
+  int32_t key = fSeedKey12(text);
+  if (key < 0) return false;
+  const int32_t afterSeed = length - 12;
+  const unsigned char* rest = text + 12;
+  for (int32_t p = Root12[key]; p > 0; p = Chain12[p]) {
+    fPrefetch(Chain12 + p);
+    const unsigned char* genomeAfter = Genome + p + 12;
+    int32_t k = 0;
+    while (k < afterSeed && rest[k] == genomeAfter[k]) ++k;
+    int32_t t = afterSeed - k;
+    if (t == 0) {
+      if (stopAtWholeMatch) return true;
+      continue;
+    }
+    if (t < 4) continue;
+    const unsigned char* tail = rest + k;
+    const unsigned char* genomeBefore = Genome + p - t;
+    int32_t i = 0;
+    while (i < t && tail[i] == genomeBefore[i]) ++i;
+    if (i == t) onHit(p, t, k);
+  }
+  return false;
+}
+
+// Writes the hit's segment text: the left part in lower case, the seed in
+// upper case, the right part in lower case, upper-strand letters whatever the
+// strand of the hit.
+void fWriteSegmentText(FILE* file, const PartedHit& hit);
+
+// Orders hits by position; hits at one position keep the order they were found in.
+void fSortHitsByPos(PartedHitList& hits);
+
+// The read in InputLine (codes, length L) and its reverse complement, written
+// into WorkLine: parted hits appended to the upper and lower lists.
+void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits);
+
+// Rating of genome positions by the number of read files that show a parted
+// segment starting there; a file raises a position at most once.
+struct PositionRating {
+  uint32_t rating;
+  uint32_t lastFile;  // index of the last file counted here, 0 = none yet
+};
+
+// The read in InputLine (codes, length L), then its reverse complement in
+// WorkLine: raises the rating of every segment start it gives, for file `fileIndex`.
+void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength);
+
+// One strand of the circular RNA search: its scratch file, its hit count and
+// the hits of the read being searched, held back until the read is known not
+// to be a whole match.
+struct CycledStrand {
+  FILE* file = nullptr;
+  int32_t count = 0;
+  PartedHitList pending;
+};
+
+// The read in InputLine (codes, length L >= 12) and its reverse complement,
+// written into WorkLine, searched from their head and end seeds. A read found
+// whole on either strand counts in IntoGenome and gives no hit; otherwise its
+// hits go to the strands' scratch files.
+void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower);
