@@ -1,4 +1,183 @@
-#include "endreplace/endreplace.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
 
-// Not built yet: runs nothing.
-void fCutRnaReplacedEnd_BaseTaskList(std::string) {}
+#include "driver/file_helpers.h"
+#include "driver/run_state.h"
+#include "endreplace/endreplace.h"
+#include "endreplace/replaced_end.h"
+#include "endreplace/site_table.h"
+#include "index/index12both.h"
+#include "platform/platform.h"
+
+namespace {
+const char kProcedureName[] = "RandExtTaskList";
+const char kLogHeader[] = "proc=Vantrels::fCutRnaReplacedEnd_BaseTaskList\ngenome=";
+const char kUpperHitFile[] = "Rna_fiUp.tmp";
+const char kLowerHitFile[] = "Rna_fiLw.tmp";
+const char kExecuting[] = "\nexecuting...";
+const char kTasksHeader[] = "\nimmutSz\tmutTipSz\tmisNu";
+const char kNoDetectedReads[] = "\nno detected reads";
+const char kListTooShort[] = "\ntask list has fewer than 8 lines (6 free lines, the identity, 1 free line): ";
+const char kBrokenTaskLine[] =
+    "\ntask line refused: it must hold immutSz, mutTipSz and misNu separated by single TABs, in fewer than "
+    "100 characters: ";
+
+// Lines before the identity, and the identity's line number.
+constexpr int kIdentityLine = 7;
+// Fields and the line end must lie before this position of a task line.
+constexpr int32_t kTaskLineLimit = 100;
+
+// Reads the next list line into InputLine without its line end and a
+// carriage return before it; false at the end of the list.
+bool fNextListLine(std::istream& list, int32_t& length) {
+  int32_t taken = 0;
+  if (!fGetLine(list, InputLine, MaxLineLength, taken)) return false;
+  length = static_cast<int32_t>(std::strlen(InputLine));
+  if (length > 0 && InputLine[length - 1] == '\r') InputLine[--length] = '\0';
+  return true;
+}
+
+int32_t fFindTab(int32_t from, int32_t end) {
+  for (int32_t i = from; i < end; ++i)
+    if (InputLine[i] == '\t') return i;
+  return -1;
+}
+
+void fCloseAll(FILE* a, FILE* b, FILE* c, FILE* d) {
+  for (FILE* file : {a, b, c, d})
+    if (file != nullptr) std::fclose(file);
+}
+
+// One experiment of the list, for the task line in InputLine of `length`
+// characters, over the genome texts and index already in place. True when
+// the task's log was written.
+bool fCutRnaReplacedEnd_BaseTaskList(const std::string& genomePath, const std::string& readsPath, const std::string& D,
+                                     const std::string& identity, HitBuffer& hits, int32_t length) {
+  // Fields: immutSz TAB mutTipSz TAB misNu, everything before position 100.
+  int32_t scanEnd = length < kTaskLineLimit ? length : kTaskLineLimit;
+  int32_t firstTab = fFindTab(0, scanEnd);
+  int32_t secondTab = firstTab < 0 ? -1 : fFindTab(firstTab + 1, scanEnd);
+  if (secondTab < 0 || length >= kTaskLineLimit) {
+    std::fputs(kBrokenTaskLine, stdout);
+    std::fwrite(InputLine, 1, static_cast<size_t>(length), stdout);
+    fWaitKey();
+    return false;
+  }
+  const std::string immutText(InputLine, static_cast<size_t>(firstTab));
+  const std::string tipText(InputLine + firstTab + 1, static_cast<size_t>(secondTab - firstTab - 1));
+  const std::string misNuText(InputLine + secondTab + 1, static_cast<size_t>(length - secondTab - 1));
+  ImmutSz = fParamNumber("immutSz", immutText);
+  MutTipSz = fParamNumber("mutTipSz", tipText);
+  MisNu = fParamNumber("misNu", misNuText);
+  if (!fSizesAccepted(ImmutSz, MutTipSz)) return false;
+  AimedSz = ImmutSz + MutTipSz;
+  const std::string base = D + identity + "_" + immutText + "!" + tipText + "!" + misNuText + "!";
+
+  // Hit files are created anew for every task and deleted once, after the list.
+  const std::string upperHitPath = D + kUpperHitFile;
+  const std::string lowerHitPath = D + kLowerHitFile;
+  FILE* upperHits = fOpenFile(upperHitPath, "wb");
+  FILE* lowerHits = upperHits ? fOpenFile(lowerHitPath, "wb") : nullptr;
+  FILE* table = lowerHits ? fOpenFile(base + ".txt", "wb") : nullptr;
+  FILE* log = table ? fOpenFile(base + "Log.txt", "wb") : nullptr;
+  if (log == nullptr) {
+    fCloseAll(upperHits, lowerHits, table, log);
+    return false;
+  }
+  std::ifstream reads;
+  if (!fOpenReadStream(readsPath, reads)) {
+    fCloseAll(upperHits, lowerHits, table, log);
+    return false;
+  }
+  fRunReadPass(reads, hits, upperHits, lowerHits);
+  reads.close();
+  std::fclose(upperHits);
+  std::fclose(lowerHits);
+  if (FellIntoGenome == 0) {
+    std::fputs(kNoDetectedReads, stdout);
+    fWaitKey();
+    fCloseAll(table, log, nullptr, nullptr);
+    return false;
+  }
+  SiteSummary summary;
+  if (!fReportSites(table, upperHitPath, UpperStrandReads, lowerHitPath, LowerStrandReads, GenomeLength, ImmutSz,
+                    MutTipSz, Genome, GenomeLower, false, summary)) {
+    std::fclose(log);
+    return false;
+  }
+  return fWriteRunLog(log, kLogHeader, genomePath, readsPath, summary);
+}
+
+void fReleaseLineBuffer(char*& line) {
+  std::free(line);
+  line = nullptr;
+}
+
+// Runs every task of the list over one genome and one index.
+void RandExtTaskList(const std::string& ParamFilePath) {
+  ParamMap params;
+  fReadParamFile(params, ParamFilePath);
+  const std::string D = params["diRes"] + PlatformSeparator;
+  const std::string genomePath = params["pthGnm"];
+  const std::string readsPath = params["pthReads"];
+  const std::string taskListPath = params["pthTaskList"];
+
+  std::ifstream list;
+  if (!fOpenReadStream(taskListPath, list)) return;
+  int32_t length = 0;
+  std::string identity;
+  for (int line = 1; line <= kIdentityLine + 1; ++line) {
+    if (!fNextListLine(list, length)) {
+      std::fputs(kListTooShort, stdout);
+      std::fputs(taskListPath.c_str(), stdout);
+      fWaitKey();
+      return;
+    }
+    if (line != kIdentityLine) continue;
+    // No "blank" form here: the identity is the line as it stands, "." made "_".
+    for (int32_t i = 0; i < length; ++i)
+      if (InputLine[i] == '.') InputLine[i] = '_';
+    identity.assign(InputLine, static_cast<size_t>(length));
+  }
+
+  std::printf("procedure  %s", kProcedureName);
+  std::printf("\ngenome        %s", genomePath.c_str());
+  std::printf("\nreads         %s", readsPath.c_str());
+  std::printf("\ntaskList  =%s", taskListPath.c_str());
+  std::printf("\nexperimentId=%s", identity.c_str());
+  fWaitKey();
+  std::fputs(kExecuting, stdout);
+
+  Root12Count = 1 << 24;
+  Key12Mask = (1 << 24) - 1;
+  HitBuffer hits;
+  // The texts are prepared before any task is read: their continuation
+  // covers the longest read a line can hold, so every task's aimed size fits.
+  if (!fLoadGenomeTexts(genomePath, kLongestRead - 1, hits)) return;
+  if (!fBuild12RootChainBoth(GenomeLength)) {
+    fReleaseGenomeTexts(hits);
+    return;
+  }
+
+  std::fputs(kTasksHeader, stdout);
+  while (fNextListLine(list, length)) {
+    if (length == 0) continue;
+    std::fputs("\n", stdout);
+    std::fwrite(InputLine, 1, static_cast<size_t>(length), stdout);
+    if (!fCutRnaReplacedEnd_BaseTaskList(genomePath, readsPath, D, identity, hits, length)) break;
+  }
+
+  fRelease12RootChainBoth();
+  fReleaseGenomeTexts(hits);
+  fReleaseLineBuffer(WorkLine);
+  fReleaseLineBuffer(InputLine);
+  fPlatformRemove((D + kUpperHitFile).c_str());
+  fPlatformRemove((D + kLowerHitFile).c_str());
+  list.close();
+}
+}  // namespace
+
+void fCutRnaReplacedEnd_BaseTaskList(std::string ParamFilePath) { RandExtTaskList(ParamFilePath); }
