@@ -40,9 +40,18 @@ PARAMS
 printf '%s\n%s\n' "$here/$RUN/demo_params.txt" "RandExt" > "$RUN/_ParamsOfFunc.txt"
 (cd "$RUN" && ./vantrels </dev/null)
 echo
-if [ -z "$(ls -A "$RUN/results")" ]; then
-  echo "RandExt is not built yet: the dispatcher ran and closed without results."
-else
-  echo "Results in $here/$RUN/results:"
-  ls -l "$RUN/results"
+results="$here/$RUN/results"
+log="$results/demo_20!5!1!Log.txt"
+table="$results/demo_20!5!1!.txt"
+if [ ! -s "$log" ]; then
+  echo "RandExt wrote no log; see the console above."
+  exit 1
 fi
+echo "--- log: $log"
+cat "$log"; echo
+echo
+echo "--- first rows of the site table: $table ($(($(wc -l < "$table"))) rows)"
+head -n 16 "$table"
+echo
+echo "--- results in $results:"
+ls -l "$results"
