@@ -1,0 +1,193 @@
+// The assembly test: the repeat and counting passes on tiny genomes, and
+// fTestGenomeSborka end to end with its log, its empty table file and the
+// reads that contradict the genome's repeats.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "mapping/assembly_test.h"
+#include "support/run_folder.h"
+
+namespace {
+
+// Repeat values of a genome given as letters, slots 1..L.
+std::vector<int32_t> fRepeatValues(const std::string& letters) {
+  std::string codes = fCodes(letters);
+  int32_t L = static_cast<int32_t>(codes.size());
+  std::vector<int32_t> table(L + 1, 0), link(L);
+  std::vector<PendingList> stack(L + 4);
+  fFindMaximalRepeats(reinterpret_cast<const unsigned char*>(codes.data()), L, table.data(), link.data(),
+                      stack.data());
+  return std::vector<int32_t>(table.begin() + 1, table.end());
+}
+
+// By definition: the longest common beginning of the circular text at x with
+// that at any other offset, at most L; a base found once still counts 1.
+std::vector<int32_t> fRepeatValuesByDefinition(const std::string& g) {
+  const int L = static_cast<int>(g.size());
+  std::vector<int32_t> values;
+  for (int x = 0; x < L; ++x) {
+    int best = 0;
+    for (int y = 0; y < L; ++y) {
+      if (y == x) continue;
+      int k = 0;
+      while (k < L && g[(x + k) % L] == g[(y + k) % L]) ++k;
+      best = std::max(best, k);
+    }
+    values.push_back(std::max(best, 1));
+  }
+  return values;
+}
+
+std::string fPseudoRandomLetters(uint32_t seed, int length, int alphabet) {
+  std::string letters;
+  for (int i = 0; i < length; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    letters += "ACGT"[((seed >> 16) & 0xFFFF) % alphabet];
+  }
+  return letters;
+}
+
+TEST(AssemblyRepeatPass, GivesEachPositionItsLongestRepeat) {
+  struct Case {
+    const char* genome;
+    std::vector<int32_t> values;
+  } cases[] = {
+      {"ACGT", {1, 1, 1, 1}},                          // each base once: still 1
+      {"GAAAAAAA", {1, 6, 6, 5, 4, 3, 2, 1}},          // a lone G, a run of A's
+      {"ACGTTGCAACGTTGCT", {7, 6, 5, 4, 3, 2, 1, 1,    // 1 and 9 agree for exactly 7 bases
+                            7, 6, 5, 4, 3, 2, 1, 1}},
+      {"AAAAA", {5, 5, 5, 5, 5}},                      // equal all round the circle
+      {"ACACAC", {6, 6, 6, 6, 6, 6}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(fRepeatValues(c.genome), c.values) << c.genome;
+}
+
+TEST(AssemblyRepeatPass, AgreesWithTheDefinitionOnManyGenomes) {
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    int length = 4 + static_cast<int>(seed % 60);
+    int alphabet = 1 + static_cast<int>(seed % 4);
+    std::string genome = fPseudoRandomLetters(seed, length, alphabet);
+    ASSERT_EQ(fRepeatValues(genome), fRepeatValuesByDefinition(genome)) << genome;
+  }
+}
+
+TEST(AssemblyCountingPass, CountsIntervalsNotWithinAnEarlierOne) {
+  struct Case {
+    std::vector<int32_t> values, after;
+    int32_t counted, longest;
+  } cases[] = {
+      // The first interval (1, 3) is counted again by the circular close: 1 + 3 > 8 + 5 - 10.
+      {{3, 2, 1, 4, 2, 1, 1, 5, 3, 2}, {0, 0, 0, 4, 0, 0, 0, 5, 0, 0}, 3, 5},
+      // (10, 5) runs round to 15 - 10 = 5 and covers (1, 2): the first is not counted.
+      {{2, 0, 0, 0, 0, 0, 0, 0, 0, 5}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 5}, 1, 5},
+      {{0, 2, 0, 0}, {0, 0, 0, 0}, 1, 2},
+      {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0},
+      // Equal ends are within: only strictly longer reaches count.
+      {{4, 3, 2, 1}, {0, 0, 0, 0}, 1, 4},
+  };
+  for (const Case& c : cases) {
+    std::vector<int32_t> table(1, 0);
+    table.insert(table.end(), c.values.begin(), c.values.end());
+    int32_t longest = -1;
+    int32_t counted = fCountRepeatIntervals(table.data(), static_cast<int32_t>(c.values.size()), longest);
+    EXPECT_EQ(counted, c.counted);
+    EXPECT_EQ(longest, c.longest);
+    EXPECT_EQ(std::vector<int32_t>(table.begin() + 1, table.end()), c.after);
+  }
+}
+
+// The repeat row the passes give for a genome, as the log prints it.
+std::string fRepeatRow(const std::string& letters) {
+  std::vector<int32_t> values = fRepeatValues(letters);
+  values.insert(values.begin(), 0);
+  int32_t L = static_cast<int32_t>(letters.size());
+  int32_t longest = 0;
+  int32_t counted = fCountRepeatIntervals(values.data(), L, longest);
+  char row[100];
+  std::snprintf(row, sizeof row, "\ng\t%d\t%d\t%6.3lf", L, longest, static_cast<double>(counted) / L);
+  return row;
+}
+
+void fSetUp(const RunFolder& folder, const std::string& genome, const std::vector<std::string>& reads) {
+  folder.write("g.bin", fCodes(genome));
+  std::string file;
+  for (const std::string& read : reads) file += fCodes(read) + "\n";
+  folder.write("m.bin", file);
+  folder.params("p.txt", {{"diRes", folder.dir()}, {"pthReads", folder.path("m.bin")},
+                          {"pthGnm", folder.path("g.bin")}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
+  folder.select(folder.path("p.txt"), "fTestGenomeSborka");
+}
+
+const char kConsole[] = "\ncomputing maximal repetes\ntesting the reads for correct assembly\ndone\n";
+const char kHeader[] = "code\tsqSize\treMax\trepNu/sqSize";
+
+TEST(TestGenomeSborka, ReadsLongerThanTheRepeatsOfAUniformGenome) {
+  // Twenty A's: every position repeats all round (20) and every interval
+  // counts; the counting pass clears only position 1, the first interval.
+  RunFolder folder;
+  fSetUp(folder, std::string(20, 'A'),
+         {
+             std::string(16, 'A'),       // at 20 .. 1, none shorter than the read: claims 1
+             std::string(20, 'A'),       // 1 claimed by the read before: non-correct
+             std::string(21, 'A'),       // round the circle past the tail copy; 21 > 20 at 20: non-correct
+             "C" + std::string(15, 'A'), // its 16 bases are nowhere
+         });
+  RunResult result = folder.run();
+  EXPECT_EQ(result.console, kConsole);
+  EXPECT_EQ(folder.read("RepTest_g_Log.txt"), std::string(kHeader) +
+                                                  "\ng\t20\t20\t 1.000"
+                                                  "\nrinput multyLocation reads=4\nnonCorrect assembly reads 2");
+  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
+}
+
+TEST(TestGenomeSborka, ReadsClaimPositionsAndContradictRepeats) {
+  // S U S V with S 30 bases at 1 and 61; U begins with A, V with C, so the
+  // two copies agree for exactly 30 bases and only 1 and 61 keep a value.
+  const std::string s = fPseudoRandomLetters(7, 30, 4);
+  const std::string genome = s + "A" + fPseudoRandomLetters(8, 29, 4) + s + "C" + fPseudoRandomLetters(9, 29, 4);
+  const std::string inCopies = s.substr(5, 20);  // at 6 and 66, both cleared to 0
+  std::string noFullMatch = s.substr(0, 17);
+  noFullMatch[16] = noFullMatch[16] == 'A' ? 'C' : 'A';
+  RunFolder folder;
+  fSetUp(folder, genome,
+         {
+             inCopies,               // claims 66 and 6
+             inCopies,               // 66 already claimed: non-correct
+             genome.substr(60, 35),  // only at 61, whose repeat is 30 < 35: non-correct
+             s,                      // 61 holds 30, not shorter: claims 1
+             s.substr(0, 20),        // 61 holds 30; 1 claimed by a read of 30: non-correct
+             noFullMatch,            // its first 16 bases at 61 and 1, no full match: never non-correct
+             s.substr(0, 15),        // too short to match
+         });
+  RunResult result = folder.run();
+  EXPECT_EQ(result.console, kConsole);
+  EXPECT_EQ(folder.read("RepTest_g_Log.txt"),
+            kHeader + fRepeatRow(genome) + "\nrinput multyLocation reads=7\nnonCorrect assembly reads 3");
+  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
+}
+
+TEST(TestGenomeSborka, StopsWithEmptyOrPartResultsOnBadInput) {
+  RunFolder folder;
+  fSetUp(folder, "ACG", {"ACGACGACGACGACGACG"});
+  RunResult result = folder.run();
+  EXPECT_EQ(result.console, "\ngenome shorter than 4 bases: no repeat test\ndone\n");
+  EXPECT_EQ(folder.read("RepTest_g_Log.txt"), "");
+  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
+
+  // A missing reads file: the log keeps the repeat lines only.
+  fSetUp(folder, "ACGTTGCAACGTTGCT", {});
+  folder.params("p.txt", {{"diRes", folder.dir()}, {"pthReads", folder.path("none.bin")},
+                          {"pthGnm", folder.path("g.bin")}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
+  result = folder.run();
+  EXPECT_EQ(result.console, "\ncomputing maximal repetes\ntesting the reads for correct assembly\ni can't open\n" +
+                                folder.path("none.bin") + "\ndone\n");
+  EXPECT_EQ(folder.read("RepTest_g_Log.txt"), kHeader + fRepeatRow("ACGTTGCAACGTTGCT"));
+  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
+}
+
+}  // namespace
