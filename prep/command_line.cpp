@@ -1,0 +1,92 @@
+#include "prep/command_line.h"
+
+#include <cctype>
+#include <cstdarg>
+
+#include "prep/prep.h"
+
+bool fParseCommandLine(const std::vector<std::string>& args, const std::set<std::string>& switches,
+                       const std::set<std::string>& valued, CommandLine& line, std::string& problem) {
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (optionsEnded || word.size() < 2 || word[0] != '-') {
+      line.operands.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (word == "-h" || word == "--help") {
+      line.help = true;
+      continue;
+    }
+    size_t equals = word.find('=');
+    std::string key = word.substr(0, equals);
+    if (switches.count(key) != 0 && equals == std::string::npos) {
+      line.switches.insert(key);
+    } else if (valued.count(key) != 0) {
+      if (equals != std::string::npos) {
+        line.values[key] = word.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        line.values[key] = args[++i];
+      } else {
+        problem = "option " + key + " needs a value";
+        return false;
+      }
+    } else {
+      problem = "unknown option " + word;
+      return false;
+    }
+  }
+  return true;
+}
+
+void fSay(FILE* err, const char* command, const char* format, ...) {
+  std::fprintf(err, "vantrels-prep %s: ", command);
+  va_list rest;
+  va_start(rest, format);
+  std::vfprintf(err, format, rest);
+  va_end(rest);
+  std::fputc('\n', err);
+}
+
+int fUsageProblem(FILE* err, const char* command, const char* usage, const std::string& problem) {
+  fSay(err, command, "%s", problem.c_str());
+  std::fprintf(err, "%s(vantrels-prep %s --help tells more)\n", usage, command);
+  return kPrepUsage;
+}
+
+bool fParseCount(const std::string& text, int64_t limit, int64_t& value) {
+  if (text.empty() || text.size() > 18) return false;
+  value = 0;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    value = value * 10 + (c - '0');
+  }
+  return value <= limit;
+}
+
+static LetterTables fBuildLetterTables() {
+  LetterTables tables{};
+  for (int c = 0; c < 256; ++c) {
+    tables.code[c] = kNotBase;
+    tables.letter[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  }
+  const char* bases = "ACGT";
+  for (int code = 0; code < 4; ++code) {
+    tables.code[static_cast<unsigned char>(bases[code])] = static_cast<unsigned char>(code);
+    tables.code[static_cast<unsigned char>(bases[code] - 'A' + 'a')] = static_cast<unsigned char>(code);
+  }
+  for (unsigned char blank : {' ', '\t', '\r', '\v', '\f'}) {
+    tables.code[blank] = kBlank;
+    tables.letter[blank] = 0;
+  }
+  return tables;
+}
+
+const LetterTables& fLetterTables() {
+  static const LetterTables tables = fBuildLetterTables();
+  return tables;
+}

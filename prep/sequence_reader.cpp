@@ -1,0 +1,108 @@
+#include "prep/sequence_reader.h"
+
+#include <htslib/bgzf.h>
+#include <htslib/hfile.h>
+#include <htslib/hts_log.h>
+#include <htslib/kseq.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+
+#include "prep/progress.h"
+
+struct SequenceReader::Source {
+  BGZF* file = nullptr;
+  Progress* progress = nullptr;
+  bool streamFailed = false;
+  uint64_t contentBytes = 0;  // after decompression
+  void* records = nullptr;  // kseq_t, whose type exists only below
+};
+
+// kseq takes a read of 0 as the end of input; an error is kept aside and told
+// apart from the end afterwards (a negative count would make kseq read again
+// for ever).
+static int fReadChunk(SequenceReader::Source* source, unsigned char* buffer, int size) {
+  ssize_t got = bgzf_read(source->file, buffer, static_cast<size_t>(size));
+  if (got < 0) {
+    source->streamFailed = true;
+    return 0;
+  }
+  source->contentBytes += static_cast<uint64_t>(got);
+  if (source->progress != nullptr) source->progress->update(static_cast<uint64_t>(htell(source->file->fp)));
+  return static_cast<int>(got);
+}
+
+namespace {
+KSEQ_INIT(SequenceReader::Source*, fReadChunk)
+}
+
+static kseq_t* fRecords(const std::unique_ptr<SequenceReader::Source>& source) {
+  return static_cast<kseq_t*>(source->records);
+}
+
+static const char* const kCantOpen = "cannot open %s: %s";
+static const char* const kDamagedStream =
+    "%s is damaged or cut short: its compressed data breaks off before the end";
+static const char* const kBadQuality =
+    "record %s: the quality line is missing or differs in length from the letters";
+static const char* const kTooLong = "record %s is too long to be read (2^31 letters or more)";
+
+static std::string fFormat(const char* format, const std::string& first, const char* second = "") {
+  char text[8192];
+  std::snprintf(text, sizeof text, format, first.c_str(), second);
+  return text;
+}
+
+SequenceReader::SequenceReader() = default;
+
+SequenceReader::~SequenceReader() {
+  if (!source_) return;
+  if (source_->records != nullptr) kseq_destroy(fRecords(source_));
+  if (source_->file != nullptr) bgzf_close(source_->file);
+}
+
+bool SequenceReader::open(const std::string& path, Progress* progress) {
+  // htslib would print its own lines about a damaged stream; this reader says it once, in its words.
+  hts_set_log_level(HTS_LOG_OFF);
+  source_ = std::make_unique<Source>();
+  source_->progress = progress;
+  errno = 0;
+  source_->file = bgzf_open(path.c_str(), "r");
+  if (source_->file == nullptr) {
+    problem_ = fFormat(kCantOpen, path, errno != 0 ? std::strerror(errno) : "not a readable file");
+    return false;
+  }
+  source_->records = kseq_init(source_.get());
+  path_ = path;
+  return true;
+}
+
+SequenceReader::Status SequenceReader::next() {
+  kseq_t* records = fRecords(source_);
+  int got = kseq_read(records);
+  if (source_->streamFailed) {
+    problem_ = fFormat(kDamagedStream, path_);
+    return kFailed;
+  }
+  if (got >= 0) return kRecord;
+  if (got == -1) return kEnd;
+  if (records->seq.l > static_cast<size_t>(INT_MAX)) {
+    problem_ = fFormat(kTooLong, records->name.s);
+  } else {
+    problem_ = fFormat(kBadQuality, records->name.s);
+  }
+  return kFailed;
+}
+
+const char* SequenceReader::name() const { return fRecords(source_)->name.s; }
+const char* SequenceReader::letters() const { return fRecords(source_)->seq.s; }
+size_t SequenceReader::length() const { return fRecords(source_)->seq.l; }
+bool SequenceReader::sawContent() const { return source_->contentBytes > 0; }
+
+uint64_t fInputBytes(const std::string& path) {
+  std::error_code failure;
+  uintmax_t bytes = std::filesystem::file_size(path, failure);
+  return failure ? 0 : static_cast<uint64_t>(bytes);
+}
