@@ -20,6 +20,9 @@ const char kNoMemoryRoot8[] = "\nno memory_Root8";
 constexpr size_t kRoot8Entries = 65536;
 constexpr size_t kOffsetBytes = (Root16Table::kRunCount + 1) * sizeof(uint32_t);
 
+// Genome length of the chains allocated last, for their release.
+int32_t ChainLength = 0;
+
 size_t fChainBytes(int32_t n) { return (static_cast<size_t>(n > 0 ? n : 0) + 1) * sizeof(int32_t); }
 
 // The 16-mer keys of positions 1 .. n, one rolling key, first base most significant.
@@ -41,11 +44,11 @@ bool fFill16(int32_t n) {
   uint32_t* offsets = Root16.Offsets;
   if (n < 1) return true;
   const size_t positions = static_cast<size_t>(n);
-  int32_t* byRun = static_cast<int32_t*>(std::malloc(positions * sizeof(int32_t)));
-  uint8_t* tailOfRun = static_cast<uint8_t*>(std::malloc(positions));
+  int32_t* byRun = static_cast<int32_t*>(fAllocateLarge(positions * sizeof(int32_t)));
+  uint8_t* tailOfRun = static_cast<uint8_t*>(fAllocateLarge(positions));
   if (byRun == nullptr || tailOfRun == nullptr) {
-    std::free(byRun);
-    std::free(tailOfRun);
+    fReleaseLarge(byRun, positions * sizeof(int32_t));
+    fReleaseLarge(tailOfRun, positions);
     return false;
   }
 
@@ -95,8 +98,8 @@ bool fFill16(int32_t n) {
     runBegin = runEnd;
   }
   offsets[Root16Table::kRunCount] = entryCount;
-  std::free(byRun);
-  std::free(tailOfRun);
+  fReleaseLarge(byRun, positions * sizeof(int32_t));
+  fReleaseLarge(tailOfRun, positions);
   return true;
 }
 
@@ -117,8 +120,9 @@ bool fAllocate16(int32_t n) {
   Root16.Offsets = static_cast<uint32_t*>(fAllocateLarge(kOffsetBytes));
   // At most one entry per position; the pages past the last entry are never touched.
   Root16.EntryCapacity = static_cast<size_t>(n > 0 ? n : 1);
-  Root16.Entries = static_cast<uint64_t*>(std::malloc(Root16.EntryCapacity * sizeof(uint64_t)));
-  Chain16 = static_cast<int32_t*>(std::malloc(fChainBytes(n)));
+  Root16.Entries = static_cast<uint64_t*>(fAllocateLarge(Root16.EntryCapacity * sizeof(uint64_t)));
+  Chain16 = static_cast<int32_t*>(fAllocateLarge(fChainBytes(n)));
+  ChainLength = n;
   if (Root16.Offsets == nullptr || Root16.Entries == nullptr || Chain16 == nullptr) {
     fRelease16Chain();
     return false;
@@ -145,7 +149,7 @@ bool fBuildRoot8Chain(int32_t n) {
   }
   if (want8) {
     Root8 = static_cast<int32_t*>(std::calloc(kRoot8Entries, sizeof(int32_t)));
-    Chain8 = static_cast<int32_t*>(std::malloc(fChainBytes(n)));
+    Chain8 = static_cast<int32_t*>(fAllocateLarge(fChainBytes(n)));
     if (Root8 == nullptr || Chain8 == nullptr) {
       fRelease16Chain();
       std::fputs(kNoMemoryRoot8, stdout);
@@ -164,13 +168,13 @@ bool fBuildRoot8Chain(int32_t n) {
 
 void fRelease16Chain() {
   fReleaseLarge(Root16.Offsets, kOffsetBytes);
-  std::free(Root16.Entries);
+  fReleaseLarge(Root16.Entries, Root16.EntryCapacity * sizeof(uint64_t));
   Root16.Offsets = nullptr;
   Root16.Entries = nullptr;
   Root16.EntryCapacity = 0;
-  std::free(Chain16);
+  fReleaseLarge(Chain16, fChainBytes(ChainLength));
+  fReleaseLarge(Chain8, fChainBytes(ChainLength));
   std::free(Root8);
-  std::free(Chain8);
   Chain16 = nullptr;
   Root8 = nullptr;
   Chain8 = nullptr;

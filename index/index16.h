@@ -8,6 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 
+// Asks the processor to bring an address into the cache ahead of its use.
+inline void fPrefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
 // Answers Root16[key] without a 4^16-entry table: a direct table over the key's
 // first 12 bases points into a packed run of (last 4 bases, highest position)
 // entries, one per 16-mer that occurs. A run holds the 16-mers that share their
@@ -37,15 +46,6 @@ class Root16Table {
   uint32_t* Offsets = nullptr;  // kRunCount + 1 run starts into Entries
   uint64_t* Entries = nullptr;  // last 4 bases << 32 | highest position
   size_t EntryCapacity = 0;
-
- private:
-  static void fPrefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-  }
 };
 
 extern Root16Table Root16;
