@@ -5,9 +5,9 @@
 #
 #   tests/windows/run.sh <vantrels.exe> <Linux vantrels> <work folder>
 #
-# The RandExt run on the bundled phage lambda example is made with both builds
-# on the same files; the site table and the log must be byte-identical once the
-# paths inside them are written the same way (Wine shows the Linux root as Z:\).
+# Every procedure runs on the bundled phage lambda example with both builds on
+# the same files; result tables and logs must be byte-identical once the paths
+# inside them are written the same way (Wine shows the Linux root as Z:\).
 set -euo pipefail
 
 WIN_EXE=$(realpath "$1")
@@ -29,6 +29,8 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
+# One Wine server for all the runs: Windows' services start once, not once per run.
+"$WINESERVER" -p
 trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 
 failures=0
@@ -43,10 +45,11 @@ fWinPath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 fNormalisePaths() { perl -pe 's{Z:(\\[^\t\r\n]*)}{ (my $p = $1) =~ tr{\\}{/}; $p }ge' "$1"; }
 
 # Runs the .exe from the working folder $1 through its Windows path $2; the
-# console goes to $3. Sets RC.
+# console goes to $3. Sets RC. No run here takes more than seconds: a hung one is
+# stopped after five minutes.
 fRunWindows() {
   RC=0
-  (cd "$1" && "$WINE" "$2" </dev/null >"$3" 2>"$3.err") || RC=$?
+  (cd "$1" && timeout 300 "$WINE" "$2" </dev/null >"$3" 2>"$3.err") || RC=$?
 }
 
 # The console text a run is expected to print, from its Linux form: the Windows
@@ -121,78 +124,141 @@ for ((i = 0; i < ${#unknown_cases[@]}; i += 2)); do
   fi
 done
 
-# --- RandExt on the bundled example: both builds, same files, same results ---
+# --- Both builds on the same files give the same results ---
 GENOME=$REPO/examples/lambda.txt
 READS=$REPO/examples/lambda_reads.txt
-if [ ! -f "$READS" ]; then
-  fFail "RandExt on the bundled example: $READS is missing"
-else
-  RUN=$WORK/randext
-  mkdir -p "$RUN"
-  cp "$LINUX_EXE" "$RUN/vantrels"
-  cp "$WIN_EXE" "$RUN/vantrels.exe"
-  # The run of `make demo`: experiment "demo", 20 + 5 letters, at least 1 replaced.
-  settings=(experimentId demo immutSz 20 mutTipSz 5 misNu 1)
+RUN=$WORK/same
+mkdir -p "$RUN/elsewhere" "$RUN/data/reads"
+cp "$LINUX_EXE" "$RUN/vantrels"
+cp "$WIN_EXE" "$RUN/vantrels.exe"
 
-  # Linux, then Windows, on the same paths; each run's results are moved aside.
-  mkdir -p "$RUN/results"
-  fWriteParams "$RUN/params.txt" $'\n' diRes "$RUN/results" pthGnm "$GENOME" pthReads "$READS" "${settings[@]}"
-  printf '%s\n%s\n' "$RUN/params.txt" RandExt >"$RUN/_ParamsOfFunc.txt"
-  RC=0
-  (cd "$RUN" && ./vantrels </dev/null >"$RUN/linux.console" 2>&1) || RC=$?
-  mv "$RUN/results" "$RUN/linux"
+# A parameter file for the build $1 ("linux" or "windows") with line ends $2 from
+# key/value pairs; a value that begins with "@" is a path, written in the build's form.
+fWriteBuildParams() {
+  local build=$1 eol=$2 pairs=() value
+  shift 2
+  while [ $# -gt 0 ]; do
+    value=$2
+    if [ "${value#@}" != "$value" ]; then
+      value=${value#@}
+      [ "$build" = linux ] || value=$(fWinPath "$value")
+    fi
+    pairs+=("$1" "$value")
+    shift 2
+  done
+  fWriteParams "$RUN/params.txt" "$eol" "${pairs[@]}"
+}
 
-  mkdir -p "$RUN/results"
-  fWriteParams "$RUN/params.txt" $'\n' diRes "$(fWinPath "$RUN/results")" \
-    pthGnm "$(fWinPath "$GENOME")" pthReads "$(fWinPath "$READS")" "${settings[@]}"
-  printf '%s\n%s\n' "$(fWinPath "$RUN/params.txt")" RandExt >"$RUN/_ParamsOfFunc.txt"
-  mkdir -p "$RUN/elsewhere"
-  fRunWindows "$RUN/elsewhere" "$(fWinPath "$RUN/vantrels.exe")" "$RUN/windows.console"
-  mv "$RUN/results" "$RUN/windows"
-
-  ok=1
-  # The example has sites: a table with rows and a log, not the empty files of a run that found none.
-  table_lines=$(grep -c '' "$RUN/linux/demo_20!5!1!.txt" 2>/dev/null || true)
-  if ! grep -q . "$RUN/linux/demo_20!5!1!Log.txt" 2>/dev/null || [ "${table_lines:-0}" -lt 2 ]; then
-    echo "  the Linux build wrote no site rows or no log:"; cat "$RUN/linux.console"; ok=0
+# Runs procedure $2 with the Linux build, then with the Windows build started from
+# another folder, each into a fresh result directory $RUN/results moved aside to
+# $RUN/$1.linux and $RUN/$1.windows, and compares every result file byte for byte
+# after path normalisation, and the consoles apart from Windows' carriage returns.
+# The rest of the arguments are the parameters; results go to @$RUN/results.
+fCompareBuilds() {
+  local label=$1 procedure=$2 build ok=1 f name
+  shift 2
+  for build in linux windows; do
+    mkdir -p "$RUN/results"
+    fWriteBuildParams "$build" $'\n' diRes "@$RUN/results" "$@"
+    if [ "$build" = linux ]; then
+      printf '%s\n%s\n' "$RUN/params.txt" "$procedure" >"$RUN/_ParamsOfFunc.txt"
+      RC=0
+      (cd "$RUN" && timeout 300 ./vantrels </dev/null >"$RUN/$label.linux.console" 2>&1) || RC=$?
+      [ "$RC" -eq 0 ] || { echo "  the Linux build ended with exit code $RC"; ok=0; }
+    else
+      printf '%s\n%s\n' "$(fWinPath "$RUN/params.txt")" "$procedure" >"$RUN/_ParamsOfFunc.txt"
+      fRunWindows "$RUN/elsewhere" "$(fWinPath "$RUN/vantrels.exe")" "$RUN/$label.windows.console"
+      [ "$RC" -eq 0 ] || { echo "  the Windows build ended with exit code $RC"; ok=0; }
+    fi
+    rm -rf "$RUN/$label.$build"
+    mv "$RUN/results" "$RUN/$label.$build"
+  done
+  if [ -z "$(find "$RUN/$label.linux" -type f -size +0)" ]; then
+    echo "  the Linux build wrote no results:"; cat "$RUN/$label.linux.console"; ok=0
   fi
-  if [ "$(ls "$RUN/linux")" != "$(ls "$RUN/windows")" ]; then
-    echo "  result files differ:"; diff <(ls "$RUN/linux") <(ls "$RUN/windows") || true; ok=0
+  if [ "$(ls "$RUN/$label.linux")" != "$(ls "$RUN/$label.windows")" ]; then
+    echo "  result files differ:"; diff <(ls "$RUN/$label.linux") <(ls "$RUN/$label.windows") || true; ok=0
   fi
-  for f in "$RUN"/linux/*; do
+  for f in "$RUN/$label.linux"/*; do
     name=$(basename "$f")
-    [ -f "$RUN/windows/$name" ] || continue
-    if ! cmp -s <(fNormalisePaths "$f") <(fNormalisePaths "$RUN/windows/$name"); then
-      echo "  $name differs:"; diff <(fNormalisePaths "$f") <(fNormalisePaths "$RUN/windows/$name") | head -10
+    [ -f "$RUN/$label.windows/$name" ] || continue
+    if ! cmp -s <(fNormalisePaths "$f") <(fNormalisePaths "$RUN/$label.windows/$name"); then
+      echo "  $name differs:"
+      diff <(fNormalisePaths "$f") <(fNormalisePaths "$RUN/$label.windows/$name") | head -10 || true
       ok=0
     fi
   done
-  # The consoles too, apart from Windows' carriage returns.
-  if ! cmp -s <(fNormalisePaths "$RUN/linux.console") <(fNormalisePaths "$RUN/windows.console" | tr -d '\r'); then
+  if ! cmp -s <(fNormalisePaths "$RUN/$label.linux.console") \
+    <(fNormalisePaths "$RUN/$label.windows.console" | tr -d '\r'); then
     echo "  consoles differ:"
-    diff <(fNormalisePaths "$RUN/linux.console") <(fNormalisePaths "$RUN/windows.console" | tr -d '\r') | head -10
+    diff <(fNormalisePaths "$RUN/$label.linux.console") \
+      <(fNormalisePaths "$RUN/$label.windows.console" | tr -d '\r') | head -10 || true
     ok=0
   fi
-  if [ "$ok" = 1 ] && [ "$RC" -eq 0 ]; then
-    fPass "RandExt on the bundled example: site table and log identical to the Linux build ($(ls "$RUN/windows" | tr '\n' ' '))"
-  else
-    fFail "RandExt on the bundled example identical to the Linux build (exit code $RC)"
-  fi
+  [ "$ok" = 1 ]
+}
 
-  # --- The same parameter file saved with CR LF line ends gives the same results ---
+# RandExt as `make demo` runs it: experiment "demo", 20 + 5 letters, at least 1 replaced.
+demo_settings=(pthGnm "@$GENOME" pthReads "@$READS" experimentId demo immutSz 20 mutTipSz 5 misNu 1)
+if [ ! -f "$READS" ]; then
+  fFail "RandExt on the bundled example: $READS is missing"
+elif fCompareBuilds demo RandExt "${demo_settings[@]}" &&
+  [ "$(grep -c '' "$RUN/demo.linux/demo_20!5!1!.txt")" -ge 2 ] && grep -q . "$RUN/demo.linux/demo_20!5!1!Log.txt"; then
+  fPass "RandExt on the bundled example: site table and log identical to the Linux build"
+else
+  fFail "RandExt on the bundled example: site table and log identical to the Linux build"
+fi
+
+# The same parameter file saved with CR LF line ends, as a Windows editor writes it.
+if [ -d "$RUN/demo.windows" ]; then
   mkdir -p "$RUN/results"
-  fWriteParams "$RUN/params-crlf.txt" $'\r\n' diRes "$(fWinPath "$RUN/results")" \
-    pthGnm "$(fWinPath "$GENOME")" pthReads "$(fWinPath "$READS")" "${settings[@]}"
-  printf '%s\n%s\n' "$(fWinPath "$RUN/params-crlf.txt")" RandExt >"$RUN/_ParamsOfFunc.txt"
+  fWriteBuildParams windows $'\r\n' diRes "@$RUN/results" "${demo_settings[@]}"
+  printf '%s\n%s\n' "$(fWinPath "$RUN/params.txt")" RandExt >"$RUN/_ParamsOfFunc.txt"
   fRunWindows "$RUN/elsewhere" "$(fWinPath "$RUN/vantrels.exe")" "$RUN/crlf.console"
-  mv "$RUN/results" "$RUN/windows-crlf"
-  if [ "$RC" -eq 0 ] && [ -n "$(ls -A "$RUN/windows")" ] && diff -r "$RUN/windows" "$RUN/windows-crlf" >/dev/null &&
-    cmp -s "$RUN/windows.console" "$RUN/crlf.console"; then
+  mv "$RUN/results" "$RUN/crlf.windows"
+  if [ "$RC" -eq 0 ] && diff -r "$RUN/demo.windows" "$RUN/crlf.windows" >/dev/null &&
+    cmp -s "$RUN/demo.windows.console" "$RUN/crlf.console"; then
     fPass "parameter file with CR LF line ends: same results and console as with LF"
   else
-    diff -r "$RUN/windows" "$RUN/windows-crlf" | head -10 || true
+    diff -r "$RUN/demo.windows" "$RUN/crlf.windows" | head -10 || true
     fFail "parameter file with CR LF line ends: same results and console as with LF (exit code $RC)"
   fi
+fi
+
+# Every other procedure on the example, the coded procedures on its coded form
+# (one byte 0 to 3 per base; the reads' carriage returns dropped first).
+if [ -f "$READS" ]; then
+  D=$RUN/data
+  tr 'ACGTacgt' '\000\001\002\003\000\001\002\003' <"$GENOME" >"$D/lambda.bin"
+  tr -d '\r' <"$READS" | tr 'ACGTacgt' '\000\001\002\003\000\001\002\003' >"$D/reads.bin"
+  cp "$D/reads.bin" "$D/reads/all.bin"
+  head -n 3000 "$D/reads.bin" >"$D/reads/part.bin"
+  printf 'all.bin\npart.bin\n' >"$D/reads.list"
+  printf 'free\nfree\nfree\nfree\nfree\nfree\nlambda.tips\nimmutSz\tmutTipSz\tmisNu\n20\t5\t1\n20\t5\t3\n22\t3\t1\n' \
+    >"$D/tasks.txt"
+  letters=(pthGnm "@$GENOME" pthReads "@$READS" rMinSz 20 rMaxSz 30)
+  coded=(pthGnm "@$D/lambda.bin" pthReads "@$D/reads.bin" rMinSz 20 rMaxSz 30)
+  cases=(
+    "RandExtTaskList|pthGnm @$GENOME pthReads @$READS pthTaskList @$D/tasks.txt"
+    "fIdentifyCircularRna|${letters[*]}"
+    "fGetReadsThatOutOfSeq|${letters[*]}"
+    "fMatchReadsT_VarSzO|${coded[*]}"
+    "fMatchReadsT_VarSzParted|${coded[*]}"
+    "fMatchReadsT_VarSzPartedRate|pthGnm @$D/lambda.bin diReads @$D/reads pthList @$D/reads.list rMinSz 20 rMaxSz 30"
+    "fMapReadsOnToSeq|${coded[*]}"
+    "fReadsOutOfSeq|${coded[*]}"
+    "fMapReadsOneInSeq|${coded[*]}"
+    "fTestGenomeSborka|${coded[*]}"
+  )
+  for entry in "${cases[@]}"; do
+    procedure=${entry%%|*}
+    read -r -a settings <<<"${entry#*|}"
+    if fCompareBuilds "$procedure" "$procedure" "${settings[@]}"; then
+      fPass "$procedure on the example: same results as the Linux build"
+    else
+      fFail "$procedure on the example: same results as the Linux build"
+    fi
+  done
 fi
 
 if [ "$failures" -ne 0 ]; then
