@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo clean windows windows-test
+.PHONY: all build test demo install clean windows windows-test
 
 all: build
 
@@ -15,6 +15,13 @@ test: build
 
 demo: build
 	./examples/run_demo.sh $(BUILD_DIR)
+
+# Installs vantrels, vantrels-prep and their manual pages under PREFIX
+# (bin/, share/man/man1/); DESTDIR is honoured for staged installs.
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # Static Windows x86-64 build with MinGW-w64, and its end-to-end checks under Wine
 # (Debian packages g++-mingw-w64-x86-64-posix and wine64).
