@@ -12,6 +12,7 @@
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/read_batch.h"
 #include "platform/platform.h"
 
 namespace {
@@ -98,13 +99,20 @@ bool fLoadScratch(const std::string& path, int32_t count, PartedHitList& hits) {
 // last 12-mer, the extension k runs leftwards over the text's bases before the
 // seed while they match the genome before the seed; the t = L - 12 - k first
 // bases of the text must lie right after the seed. True at a whole match.
-bool fSearchEndSeed(const unsigned char* text, int32_t length, PartedHitList& hits) {
-  int32_t key = fSeedKey12(text + length - 12);
-  if (key < 0) return false;
+// The keys of the four seeds of a coded read: upper head and end, then lower
+// head and end (the reverse complements of the read's end and head).
+void fSeedKeys(const unsigned char* read, int32_t length, int32_t* keys) {
+  keys[0] = fSeedKey12(read);
+  keys[1] = fSeedKey12(read + length - 12);
+  keys[2] = fSeedKey12Reverse(read + length - 12);
+  keys[3] = fSeedKey12Reverse(read);
+}
+
+bool fSearchEndSeed(const unsigned char* text, int32_t length, int32_t firstPlace, PartedHitList& hits) {
   const int32_t beforeSeed = length - 12;
   const unsigned char* lastBefore = text + beforeSeed - 1;
   const int16_t size = static_cast<int16_t>(length);
-  for (int32_t p = Root12[key]; p > 0; p = Chain12[p]) {
+  for (int32_t p = firstPlace; p > 0; p = Chain12[p]) {
     fPrefetch(Chain12 + p);
     const unsigned char* genomeBefore = Genome + p - 1;
     int32_t k = 0;
@@ -120,13 +128,42 @@ bool fSearchEndSeed(const unsigned char* text, int32_t length, PartedHitList& hi
   return false;
 }
 
-// Head- and end-seed searches of one strand's text; true at a whole match.
-bool fSearchStrand(const unsigned char* text, int32_t length, PartedHitList& hits) {
+// Head- and end-seed searches of one strand's text, from the first places of
+// its two seeds; true at a whole match.
+bool fSearchStrand(const unsigned char* text, int32_t length, int32_t headFirst, int32_t endFirst,
+                   PartedHitList& hits) {
   const int16_t size = static_cast<int16_t>(length);
-  bool whole = fSearchHeadSeed<true>(text, length, [&](int32_t p, int32_t t, int32_t k) {
+  bool whole = fSearchHeadSeed<true>(text, length, headFirst, [&](int32_t p, int32_t t, int32_t k) {
     hits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
   });
-  return whole || fSearchEndSeed(text, length, hits);
+  return whole || fSearchEndSeed(text, length, endFirst, hits);
+}
+
+// Codes every read of the batch within the size scope in place and marks
+// those with a letter that is no base; then looks up ahead the first places
+// of the four seeds of each read that can be searched.
+void fCodeAndPrefetch(ReadBatch& batch, bool* defective) {
+  int32_t keys[ReadBatch::kDepth][4];
+  for (int32_t i = 0; i < batch.count; ++i) {
+    const int32_t length = batch.length[i];
+    keys[i][0] = keys[i][1] = keys[i][2] = keys[i][3] = -1;
+    defective[i] = false;
+    if (length < MinReadSize || length > MaxReadSize) continue;
+    unsigned char* read = batch.fSlot(i);
+    unsigned char outside = 0;
+    for (int32_t j = 0; j < length; ++j) {
+      unsigned char code = NucleotideCode[read[j]];
+      outside |= code;
+      read[j] = code;
+    }
+    // Only 0xFF, the mark of a non-letter, has bits above the two of a code.
+    defective[i] = outside > 3;
+    if (defective[i] || length < 12) continue;
+    fSeedKeys(read, length, keys[i]);
+    for (int32_t key : keys[i]) fPrefetchRoot(key);
+  }
+  for (int32_t i = 0; i < batch.count; ++i)
+    for (int32_t key : keys[i]) fPrefetchPlace(fFirstPlace(key));
 }
 
 void fFlushPending(CycledStrand& strand, size_t recordSize) {
@@ -154,10 +191,18 @@ void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lowe
   lower.pending.clear();
   const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
   unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
-  bool whole = fSearchStrand(read, readLength, upper.pending);
+  // The four seeds are looked up together so that their cache misses overlap;
+  // the lower strand's head seed is the reverse complement of the read's end.
+  int32_t keys[4];
+  fSeedKeys(read, readLength, keys);
+  int32_t first[4];
+  for (int32_t key : keys) fPrefetchRoot(key);
+  for (int i = 0; i < 4; ++i) first[i] = fFirstPlace(keys[i]);
+  for (int32_t place : first) fPrefetchPlace(place);
+  bool whole = fSearchStrand(read, readLength, first[0], first[1], upper.pending);
   if (!whole) {
     fReverseComplementCodes(read, readLength, complement);
-    whole = fSearchStrand(complement, readLength, lower.pending);
+    whole = fSearchStrand(complement, readLength, first[2], first[3], lower.pending);
   }
   if (whole) {
     // A read found whole is no circular permutation: the hits found for it so far are dropped.
@@ -226,31 +271,35 @@ void fIdentifyCircularRna(std::string ParamFilePath) {
   IntoGenome = 0;
   InputReads = 0;
   int32_t withinScope = 0;
-  int32_t defective = 0;
+  int32_t defectiveReads = 0;
   std::fputs(kSearching, stdout);
-  unsigned char* read = reinterpret_cast<unsigned char*>(InputLine);
-  int32_t length = 0;
   try {
-    // Hot loop: one read per pass; no allocation (the per-read hit lists keep
-    // their room from read to read), no formatting, no console output.
-    while (fNextRead(reads, true, length)) {
-      if (length < MinReadSize || length > MaxReadSize) continue;
-      ++withinScope;
-      unsigned char outside = 0;
-      for (int32_t i = 0; i < length; ++i) {
-        unsigned char code = NucleotideCode[read[i]];
-        outside |= code;
-        read[i] = code;
+    ReadBatch batch;
+    bool defective[ReadBatch::kDepth];
+    bool stopped = false;
+    while (!stopped && fFillBatch(batch, reads, true) > 0) {
+      fCodeAndPrefetch(batch, defective);
+      // Hot loop: one read per pass; no allocation (the per-read hit lists keep
+      // their room from read to read), no formatting, no console output.
+      for (int32_t i = 0; i < batch.count; ++i) {
+        const int32_t length = batch.length[i];
+        if (length < MinReadSize || length > MaxReadSize) continue;
+        ++withinScope;
+        if (defective[i]) {
+          ++defectiveReads;
+          continue;
+        }
+        // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
+        if (length < 12) continue;
+        fTakeFromBatch(batch, i);
+        fFindCycledRead(length, upper, lower);
+        if (upper.count > kUpperHitStop) {
+          // The reads taken ahead of this one were never looked at.
+          InputReads -= batch.count - 1 - i;
+          stopped = true;
+          break;
+        }
       }
-      // Only 0xFF, the mark of a non-letter, has bits above the two of a code.
-      if (outside > 3) {
-        ++defective;
-        continue;
-      }
-      // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
-      if (length < 12) continue;
-      fFindCycledRead(length, upper, lower);
-      if (upper.count > kUpperHitStop) break;
     }
   } catch (const std::bad_alloc&) {
     std::fputs(kNoMemory, stdout);
@@ -286,7 +335,7 @@ void fIdentifyCircularRna(std::string ParamFilePath) {
   fPlatformRemove(lowerPath.c_str());
 
   std::fprintf(result, kHeader, genomePath.c_str(), readsPath.c_str(), MinReadSize, MaxReadSize, InputReads,
-               withinScope, defective, IntoGenome, withinScope - IntoGenome - defective, upper.count, lower.count,
+               withinScope, defectiveReads, IntoGenome, withinScope - IntoGenome - defectiveReads, upper.count, lower.count,
                upper.count + lower.count);
   std::fputs(kSorting, stdout);
   fSortHitsByPos(upperHits);

@@ -13,6 +13,7 @@
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/read_batch.h"
 
 namespace {
 const char kNoMemory[] = "\nno memory_PARTED";
@@ -74,11 +75,20 @@ void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList
   const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
   unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
   const int16_t size = static_cast<int16_t>(readLength);
-  fSearchHeadSeed<false>(read, readLength, [&](int32_t p, int32_t t, int32_t k) {
+  // Both strands' seeds are looked up together so that their cache misses overlap.
+  const int32_t upperKey = fSeedKey12(read);
+  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - 12);
+  fPrefetchRoot(upperKey);
+  fPrefetchRoot(lowerKey);
+  const int32_t upperFirst = fFirstPlace(upperKey);
+  const int32_t lowerFirst = fFirstPlace(lowerKey);
+  fPrefetchPlace(upperFirst);
+  fPrefetchPlace(lowerFirst);
+  fSearchHeadSeed<false>(read, readLength, upperFirst, [&](int32_t p, int32_t t, int32_t k) {
     upperHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
   });
   fReverseComplementCodes(read, readLength, complement);
-  fSearchHeadSeed<false>(complement, readLength, [&](int32_t p, int32_t t, int32_t k) {
+  fSearchHeadSeed<false>(complement, readLength, lowerFirst, [&](int32_t p, int32_t t, int32_t k) {
     lowerHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
   });
 }
@@ -118,17 +128,28 @@ void fMatchReadsT_VarSzParted(std::string ResultDirectory, std::string ReadsPath
   int32_t processed = 0;
   std::fputs(kSearching, stdout);
   LineCounter counter;
-  int32_t length = 0;
   try {
-    // Hot loop: one read per pass; no allocation (the hit lists grow only
-    // when full), no formatting, the console counter advanced as text.
-    while (fNextRead(reads, false, length)) {
-      counter.fAdvance();
-      counter.fPrint();
-      if (length < MinReadSize || length > MaxReadSize) continue;
-      ++processed;
-      fFindPartedRead(length, upperHits, lowerHits);
-      if (static_cast<int32_t>(upperHits.size()) > kUpperHitStop) break;
+    ReadBatch batch;
+    bool stopped = false;
+    while (!stopped && fFillBatch(batch, reads, false) > 0) {
+      fPrefetchHeadSeeds(batch);
+      // Hot loop: one read per pass; no allocation (the hit lists grow only
+      // when full), no formatting, the console counter advanced as text.
+      for (int32_t i = 0; i < batch.count; ++i) {
+        counter.fAdvance();
+        counter.fPrint();
+        const int32_t length = batch.length[i];
+        if (length < MinReadSize || length > MaxReadSize) continue;
+        ++processed;
+        fTakeFromBatch(batch, i);
+        fFindPartedRead(length, upperHits, lowerHits);
+        if (static_cast<int32_t>(upperHits.size()) > kUpperHitStop) {
+          // The reads taken ahead of this one were never looked at.
+          InputReads -= batch.count - 1 - i;
+          stopped = true;
+          break;
+        }
+      }
     }
   } catch (const std::bad_alloc&) {
     std::fputs(kNoMemory, stdout);

@@ -11,6 +11,7 @@
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/read_batch.h"
 #include "platform/platform.h"
 
 namespace {
@@ -26,16 +27,22 @@ const char kLogRow[] = "\n%d\t%u";
 size_t fRatingBytes(int32_t n) { return sizeof(PositionRating) * (static_cast<size_t>(n) + 1); }
 
 // Rates every read of one file. False if the file can't be opened.
-bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n) {
+bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n,
+                    ReadBatch& batch) {
   std::ifstream reads;
+  batch.ended = false;
   if (!fOpenReadStream(path, reads)) return false;
   InputReads = 0;
   std::fputs(kSearching, stdout);
-  int32_t length = 0;
-  // Hot loop: one read per pass; no allocation, no formatting.
-  while (fNextRead(reads, false, length)) {
-    if (length < MinReadSize || length > MaxReadSize) continue;
-    fRatePartedRead(length, ratings, fileIndex, n);
+  while (fFillBatch(batch, reads, false) > 0) {
+    fPrefetchHeadSeeds(batch);
+    // Hot loop: one read per pass; no allocation, no formatting.
+    for (int32_t i = 0; i < batch.count; ++i) {
+      const int32_t length = batch.length[i];
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      fTakeFromBatch(batch, i);
+      fRatePartedRead(length, ratings, fileIndex, n);
+    }
   }
   return true;
 }
@@ -55,9 +62,18 @@ void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileI
   };
   const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
   unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
-  fSearchHeadSeed<false>(read, readLength, rate);
+  // Both strands' seeds are looked up together so that their cache misses overlap.
+  const int32_t upperKey = fSeedKey12(read);
+  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - 12);
+  fPrefetchRoot(upperKey);
+  fPrefetchRoot(lowerKey);
+  const int32_t upperFirst = fFirstPlace(upperKey);
+  const int32_t lowerFirst = fFirstPlace(lowerKey);
+  fPrefetchPlace(upperFirst);
+  fPrefetchPlace(lowerFirst);
+  fSearchHeadSeed<false>(read, readLength, upperFirst, rate);
   fReverseComplementCodes(read, readLength, complement);
-  fSearchHeadSeed<false>(complement, readLength, rate);
+  fSearchHeadSeed<false>(complement, readLength, lowerFirst, rate);
 }
 
 void fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateReadsArg, std::string GenomePath,
@@ -91,6 +107,7 @@ void fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateR
     return;
   }
   std::vector<char> name(static_cast<size_t>(MaxLineLength));
+  ReadBatch batch;
   uint32_t fileIndex = 0;
   int32_t taken = 0;
   while (fGetLine(list, name.data(), MaxLineLength, taken)) {
@@ -98,7 +115,7 @@ void fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateR
     std::printf(kFileIndex, fileIndex);
     std::string line(name.data());
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n)) {
+    if (!fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, batch)) {
       release();
       return;
     }

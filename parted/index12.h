@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/run_state.h"
+
 constexpr int32_t kRoot12Count = 1 << 24;        // 4^12 keys
 constexpr uint32_t kKey12Mask = (1u << 24) - 1;  // a key is 24 bits
 
@@ -34,6 +36,19 @@ inline int32_t fSeedKey12(const unsigned char* codes) {
   return outside ? -1 : static_cast<int32_t>(key);
 }
 
+// Key of the reverse complement of the 12 bases at `codes`, or -1 if one of
+// them is not a base code: the seed of the other strand's text, known before
+// that text is written.
+inline int32_t fSeedKey12Reverse(const unsigned char* codes) {
+  uint32_t key = 0;
+  unsigned char outside = 0;
+  for (int i = 11; i >= 0; --i) {
+    key = key * 4 + (3u - codes[i]);
+    outside |= static_cast<unsigned char>(codes[i] & 0xFC);
+  }
+  return outside ? -1 : static_cast<int32_t>(key & kKey12Mask);
+}
+
 // A hint that `address` will be read soon; a cache miss is the cost of a chain walk.
 inline void fPrefetch(const void* address) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -41,4 +56,20 @@ inline void fPrefetch(const void* address) {
 #else
   (void)address;
 #endif
+}
+
+// Asks early for a seed's root entry, so the lookups of several seeds overlap.
+inline void fPrefetchRoot(int32_t key) {
+  if (key >= 0) fPrefetch(Root12 + key);
+}
+
+// The highest position of a seed's 12-mer, 0 for none or for a seed with a non-code byte.
+inline int32_t fFirstPlace(int32_t key) { return key < 0 ? 0 : Root12[key]; }
+
+// Asks early for what the walk from `place` reads first: its chain link and
+// the genome bases around it.
+inline void fPrefetchPlace(int32_t place) {
+  if (place <= 0) return;
+  fPrefetch(Chain12 + place);
+  fPrefetch(Genome + place);
 }

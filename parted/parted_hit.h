@@ -7,6 +7,7 @@
 
 #include "driver/run_state.h"
 #include "parted/index12.h"
+#include "parted/read_batch.h"
 
 // One placement. The segment is the leftSz + 12 + rightSz genome bases from
 // pos (1-based; 0 or below when it wraps over the genome's start); its seed is
@@ -25,16 +26,15 @@ using PartedHitList = std::vector<PartedHit>;
 // upper strand: for every position p of the text's first 12-mer, the extension
 // k runs over the text's bases after the seed while they match the genome after
 // the seed; the t = L - 12 - k remaining bases must lie right before the seed.
-// Calls onHit(p, t, k) for each placement with t >= 4. With stopAtWholeMatch,
-// a placement with t = 0 ends the search and true is returned.
+// `firstPlace` is fFirstPlace of the text's first 12 bases. Calls onHit(p, t, k)
+// for each placement with t >= 4. With stopAtWholeMatch, a placement with
+// t = 0 ends the search and true is returned.
 // Needs the copies of the genome: up to L bases on either side.
 template <bool stopAtWholeMatch, typename OnHit>
-inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, OnHit onHit) {
-  int32_t key = fSeedKey12(text);
-  if (key < 0) return false;
+inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, int32_t firstPlace, OnHit onHit) {
   const int32_t afterSeed = length - 12;
   const unsigned char* rest = text + 12;
-  for (int32_t p = Root12[key]; p > 0; p = Chain12[p]) {
+  for (int32_t p = firstPlace; p > 0; p = Chain12[p]) {
     fPrefetch(Chain12 + p);
     const unsigned char* genomeAfter = Genome + p + 12;
     int32_t k = 0;
@@ -53,6 +53,11 @@ inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, OnHit onH
   }
   return false;
 }
+
+// Looks up ahead, for every read of the batch that can give a parted hit
+// (16 bases or more, within the size scope), the first places of its head
+// seed on both strands.
+void fPrefetchHeadSeeds(const ReadBatch& batch);
 
 // Writes the hit's segment text: the left part in lower case, the seed in
 // upper case, the right part in lower case, upper-strand letters whatever the
