@@ -1,0 +1,74 @@
+// fMapReadsOnToSeq end to end: the longest stretch after a read's first three
+// bases, kept from 26 bases on, in the orientation that matched.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mapping/read_mapping_support.h"
+
+namespace {
+
+// A base other than `letter`.
+char fOther(char letter) { return letter == 'A' ? 'C' : 'A'; }
+
+std::string fLog(const RunFolder& folder, int input, int into, int sum, const std::string& rows) {
+  return "program= fMapReadsOnToSeq\ngenome= " + folder.path("genome.bin") + "\nreads= " +
+         folder.path("reads_In.bin") + "\nread size scope=[20,40]\ninput reads= " + std::to_string(input) +
+         "\nout of genome= " + std::to_string(input - into) + "\ninto genome= " + std::to_string(into) +
+         "\nsum length=" + std::to_string(sum) + "\nreadSz\tcases" + rows;
+}
+
+TEST(MapReadsOnToSeq, KeepsTheLongestStretchOfEachReadFrom26BasesOn) {
+  const int32_t n = 300;
+  std::string genome = fRandomLetters(n, 11);
+  // Genome text from 1-based position p, going round the circle.
+  auto at = [&](int32_t p, size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += genome[(p - 1 + i) % n];
+    return text;
+  };
+  const std::string lead = "TCA";  // never part of a stretch
+  const std::string tied = at(101, 30);
+  fPlace(genome, 201, fReverseComplement(lead + tied).substr(3));
+
+  struct Read {
+    std::string read, kept, what;
+  } reads[] = {
+      {lead + at(11, 25) + fOther(genome[35]) + "GGGGG", "", "a stretch of 25 is not kept"},
+      {lead + at(41, 26) + fOther(genome[66]) + "GGGGG", at(41, 26), "a stretch of 26 is kept"},
+      {lead + tied, tied, "equal stretches on both strands: the upper one"},
+      {fReverseComplement(lead + at(151, 30)), at(151, 30), "found as reverse complement: the lower codes"},
+      {lead + at(231, 60), at(231, 60), "longer than the scope's largest size, still counted"},
+      {lead + at(281, 65), at(281, 65), "round the genome's end, past the circular copy"},
+      {lead + fRandomLetters(40, 12), "", "absent"},
+      {lead + at(41, 10) + "N" + at(52, 20), "", "a byte that is no base code inside the key"},
+  };
+  std::vector<std::string> lines;
+  std::string kept;
+  for (const Read& read : reads) {
+    lines.push_back(read.read);
+    if (!read.kept.empty()) kept += read.kept + "\n";
+  }
+
+  RunFolder folder;
+  folder.write("genome.bin", fCodes(genome));
+  folder.write("reads.bin", fCodes(fLines(lines)));
+  fSelectRun(folder, "fMapReadsOnToSeq", "genome.bin", "reads.bin", 20, 40);
+  EXPECT_EQ(folder.run().console, "\nsaving the result\ndone\n");
+  EXPECT_EQ(folder.read("reads_In.bin"), fCodes(kept));
+  EXPECT_EQ(folder.read("reads_In[20-40]genome_Log.txt"),
+            fLog(folder, 8, 5, 26 + 30 + 30 + 60 + 65, "\n26\t1\n30\t2\n60\t1\n65\t1"));
+}
+
+TEST(MapReadsOnToSeq, EmptyReadsFileGivesZeroCountsAndNoRows) {
+  RunFolder folder;
+  folder.write("genome.bin", fCodes(fRandomLetters(50, 13)));
+  folder.write("reads.bin", "");
+  fSelectRun(folder, "fMapReadsOnToSeq", "genome.bin", "reads.bin", 20, 40);
+  EXPECT_EQ(folder.run().console, "\nsaving the result\ndone\n");
+  EXPECT_EQ(folder.read("reads_In.bin"), "");
+  EXPECT_EQ(folder.read("reads_In[20-40]genome_Log.txt"), fLog(folder, 0, 0, 0, ""));
+}
+
+}  // namespace
