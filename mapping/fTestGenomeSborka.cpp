@@ -2,6 +2,7 @@
 // against reads known to occur at more than one place in it.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -84,6 +85,94 @@ void fCheckReadAssembly(int32_t n, int32_t* repeatTable, int32_t L) {
   }
 }
 
+// The repeat pass's shared state. Lists chain their members through a link
+// array; a small list is first renumbered 0..count-1 (member i standing for
+// genome offset smallOffset[i], chained through smallLink), so that its
+// refinement walks a few kilobytes instead of the genome-wide link array.
+struct RepeatPass {
+  const unsigned char* g;
+  int32_t L;
+  int32_t* repeatTable;
+  PendingList* stack;
+  int32_t* smallOffset;
+  int32_t* smallLink;
+  int32_t smallLimit;  // 0: no renumbering
+};
+
+template <bool kRenumbered>
+void fRefineLists(RepeatPass& pass, int32_t* link, int32_t bottom, int32_t top);
+
+// Settles the list `head` (members sharing their first `depth` bases) through
+// a renumbered copy, using the work stack above `top`.
+void fRefineSmallList(RepeatPass& pass, const int32_t* link, int32_t head, int32_t depth, int32_t top) {
+  int32_t count = 0;
+  for (int32_t x = head; x >= 0; x = link[x]) {
+    pass.smallOffset[count] = x;
+    pass.smallLink[count] = count + 1;
+    ++count;
+  }
+  pass.smallLink[count - 1] = -1;
+  pass.stack[top] = PendingList{0, depth};
+  fRefineLists<true>(pass, pass.smallLink, top, top + 1);
+}
+
+// Pops and refines the lists on the work stack above `bottom` until none is
+// left: each list is split into four buckets by the base at its depth, read
+// circularly; buckets of three or more wait on the stack, a pair is settled by
+// comparing its texts, a lone member gets the depth at which it separated.
+template <bool kRenumbered>
+void fRefineLists(RepeatPass& pass, int32_t* link, int32_t bottom, int32_t top) {
+  const unsigned char* g = pass.g;
+  const int32_t L = pass.L;
+  int32_t* repeatTable = pass.repeatTable;
+  PendingList* stack = pass.stack;
+  const int32_t* smallOffset = pass.smallOffset;
+  auto offsetOf = [smallOffset](int32_t member) { return kRenumbered ? smallOffset[member] : member; };
+  int32_t bucketHead[4] = {-1, -1, -1, -1};
+  int32_t bucketCount[4] = {0, 0, 0, 0};
+  while (top > bottom) {
+    PendingList list = stack[--top];
+    const int32_t d = list.depth;
+    if (d >= L) {
+      // Texts equal all round the circle (the genome is a repeated word).
+      for (int32_t m = list.head; m >= 0; m = link[m]) repeatTable[offsetOf(m) + 1] = L;
+      continue;
+    }
+    for (int32_t m = list.head; m >= 0;) {
+      int32_t next = link[m];
+      int32_t at = offsetOf(m) + d;
+      if (at >= L) at -= L;
+      unsigned char base = g[at];
+      link[m] = bucketHead[base];
+      bucketHead[base] = m;
+      ++bucketCount[base];
+      m = next;
+    }
+    for (int base = 0; base < 4; ++base) {
+      int32_t count = bucketCount[base];
+      int32_t m1 = bucketHead[base];
+      if (count >= 3) {
+        if (!kRenumbered && count <= pass.smallLimit)
+          fRefineSmallList(pass, link, m1, d + 1, top);
+        else
+          stack[top++] = PendingList{m1, d + 1};
+      } else if (count == 2) {
+        int32_t x1 = offsetOf(m1);
+        int32_t x2 = offsetOf(link[m1]);
+        int32_t length = fCommonLength(g, L, x1, x2, d + 1);
+        repeatTable[x1 + 1] = length;
+        repeatTable[x2 + 1] = length;
+      } else if (count == 1) {
+        // Separated from its list-mates at depth d; a base that occurs once
+        // in the genome still gets 1 this way.
+        repeatTable[offsetOf(m1) + 1] = d;
+      }
+      bucketHead[base] = -1;
+      bucketCount[base] = 0;
+    }
+  }
+}
+
 void fCloseResults(FILE* log, FILE* table) {
   if (table != nullptr) std::fclose(table);
   if (log != nullptr) std::fclose(log);
@@ -91,60 +180,27 @@ void fCloseResults(FILE* log, FILE* table) {
 }  // namespace
 
 void fFindMaximalRepeats(const unsigned char* g, int32_t L, int32_t* repeatTable, int32_t* link,
-                         PendingList* stack) {
+                         PendingList* stack, int32_t smallListLimit) {
+  RepeatPass pass{g, L, repeatTable, stack, nullptr, nullptr, 0};
+  if (smallListLimit > L) smallListLimit = L;
+  if (smallListLimit >= 3) {
+    pass.smallOffset = static_cast<int32_t*>(std::malloc(static_cast<size_t>(smallListLimit) * sizeof(int32_t)));
+    pass.smallLink = static_cast<int32_t*>(std::malloc(static_cast<size_t>(smallListLimit) * sizeof(int32_t)));
+    // Without the copy every list is refined through the genome-wide link array.
+    if (pass.smallOffset != nullptr && pass.smallLink != nullptr) pass.smallLimit = smallListLimit;
+  }
   int32_t bucketHead[4] = {-1, -1, -1, -1};
-  int32_t bucketCount[4] = {0, 0, 0, 0};
   // Prepending from the end leaves each first-level list in ascending order.
   for (int32_t x = L - 1; x >= 0; --x) {
     unsigned char base = g[x];
     link[x] = bucketHead[base];
     bucketHead[base] = x;
-    ++bucketCount[base];
   }
-  int32_t top = 0;
-  for (int base = 0; base < 4; ++base) {
-    stack[top++] = PendingList{bucketHead[base], 1};
-    bucketHead[base] = -1;
-    bucketCount[base] = 0;
-  }
-  while (top > 0) {
-    PendingList list = stack[--top];
-    const int32_t d = list.depth;
-    if (d >= L) {
-      // Texts equal all round the circle (the genome is a repeated word).
-      for (int32_t x = list.head; x >= 0; x = link[x]) repeatTable[x + 1] = L;
-      continue;
-    }
-    // Refine by the base at depth d, read circularly past the genome's end.
-    for (int32_t x = list.head; x >= 0;) {
-      int32_t next = link[x];
-      int32_t at = x + d;
-      if (at >= L) at -= L;
-      unsigned char base = g[at];
-      link[x] = bucketHead[base];
-      bucketHead[base] = x;
-      ++bucketCount[base];
-      x = next;
-    }
-    for (int base = 0; base < 4; ++base) {
-      int32_t count = bucketCount[base];
-      int32_t x1 = bucketHead[base];
-      if (count >= 3) {
-        stack[top++] = PendingList{x1, d + 1};
-      } else if (count == 2) {
-        int32_t x2 = link[x1];
-        int32_t length = fCommonLength(g, L, x1, x2, d + 1);
-        repeatTable[x1 + 1] = length;
-        repeatTable[x2 + 1] = length;
-      } else if (count == 1) {
-        // Separated from its list-mates at depth d; a base that occurs once
-        // in the genome still gets 1 this way.
-        repeatTable[x1 + 1] = d;
-      }
-      bucketHead[base] = -1;
-      bucketCount[base] = 0;
-    }
-  }
+  // All four, even empty or single ones, so a base found once gets 1.
+  for (int base = 0; base < 4; ++base) stack[base] = PendingList{bucketHead[base], 1};
+  fRefineLists<false>(pass, link, 0, 4);
+  std::free(pass.smallOffset);
+  std::free(pass.smallLink);
 }
 
 int32_t fCountRepeatIntervals(int32_t* repeatTable, int32_t L, int32_t& longest) {

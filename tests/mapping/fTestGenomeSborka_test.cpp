@@ -15,13 +15,13 @@
 namespace {
 
 // Repeat values of a genome given as letters, slots 1..L.
-std::vector<int32_t> fRepeatValues(const std::string& letters) {
+std::vector<int32_t> fRepeatValues(const std::string& letters, int32_t smallListLimit = kSmallListLimit) {
   std::string codes = fCodes(letters);
   int32_t L = static_cast<int32_t>(codes.size());
   std::vector<int32_t> table(L + 1, 0), link(L);
   std::vector<PendingList> stack(L + 4);
   fFindMaximalRepeats(reinterpret_cast<const unsigned char*>(codes.data()), L, table.data(), link.data(),
-                      stack.data());
+                      stack.data(), smallListLimit);
   return std::vector<int32_t>(table.begin() + 1, table.end());
 }
 
@@ -64,15 +64,38 @@ TEST(AssemblyRepeatPass, GivesEachPositionItsLongestRepeat) {
       {"AAAAA", {5, 5, 5, 5, 5}},                      // equal all round the circle
       {"ACACAC", {6, 6, 6, 6, 6, 6}},
   };
-  for (const Case& c : cases) EXPECT_EQ(fRepeatValues(c.genome), c.values) << c.genome;
+  for (const Case& c : cases) {
+    EXPECT_EQ(fRepeatValues(c.genome), c.values) << c.genome;
+    EXPECT_EQ(fRepeatValues(c.genome, 0), c.values) << c.genome;
+  }
 }
+
+// Lists refined through the genome-wide link array only (0), lists of three
+// renumbered, and the usual limit.
+const int32_t kLimits[] = {0, 3, kSmallListLimit};
 
 TEST(AssemblyRepeatPass, AgreesWithTheDefinitionOnManyGenomes) {
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     int length = 4 + static_cast<int>(seed % 60);
     int alphabet = 1 + static_cast<int>(seed % 4);
     std::string genome = fPseudoRandomLetters(seed, length, alphabet);
-    ASSERT_EQ(fRepeatValues(genome), fRepeatValuesByDefinition(genome)) << genome;
+    std::vector<int32_t> expected = fRepeatValuesByDefinition(genome);
+    for (int32_t limit : kLimits) ASSERT_EQ(fRepeatValues(genome, limit), expected) << genome << " " << limit;
+  }
+  // Longer genomes with planted copies (one of them across the genome's end)
+  // and point changes in some copies: long, nested and near-equal repeats.
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::string genome = fPseudoRandomLetters(seed, 1500 + 300 * static_cast<int>(seed), 2 + seed % 3);
+    const int L = static_cast<int>(genome.size());
+    std::string motif = fPseudoRandomLetters(seed + 100, 200, 4);
+    for (int copy = 0; copy < 5; ++copy) {
+      int at = (copy * 331 + static_cast<int>(seed) * 97) % L;
+      for (int i = 0; i < 200; ++i) genome[(at + i) % L] = motif[i];
+      if (copy % 2 == 1) genome[(at + 50 + copy) % L] = genome[(at + 50 + copy) % L] == 'A' ? 'C' : 'A';
+    }
+    for (int i = 0; i < 120; ++i) genome[(L - 60 + i) % L] = motif[i];
+    std::vector<int32_t> expected = fRepeatValuesByDefinition(genome);
+    for (int32_t limit : kLimits) ASSERT_EQ(fRepeatValues(genome, limit), expected) << "seed " << seed << " " << limit;
   }
 }
 
