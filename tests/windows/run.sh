@@ -26,12 +26,14 @@ WORK=$(cd "$WORK" && pwd)
 export WINEPREFIX
 WINEPREFIX="$(dirname "$WORK")/wine-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# One Wine server for all the runs: Windows' services start once, not once per
+# run. One that is still up for this prefix (an earlier run) serves as well.
+mkdir -p "$WINEPREFIX"
+"$WINESERVER" -p 2>/dev/null || true
+trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
-# One Wine server for all the runs: Windows' services start once, not once per run.
-"$WINESERVER" -p
-trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 
 failures=0
 fPass() { echo "PASS  $1"; }
