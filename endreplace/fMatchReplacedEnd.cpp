@@ -1,4 +1,5 @@
 #include <cstring>
+#include <vector>
 
 #include "driver/file_helpers.h"
 #include "driver/run_state.h"
@@ -13,6 +14,10 @@ inline void fPrefetch(const void* address) {
   (void)address;
 #endif
 }
+
+// Reads held back for prefetching, and how many of them wait with their roots fetched.
+constexpr uint32_t kRing = 16;
+constexpr uint32_t kRootsAhead = 8;
 
 inline char fUpperCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -50,7 +55,6 @@ void fMatchReplacedEnd(HitBuffer& hits, FILE* upperHits, FILE* lowerHits) {
   const unsigned char* codes = reinterpret_cast<const unsigned char*>(WorkLine);
   uint32_t key = fKmerKey(codes, 12);
   uint32_t tipCode = MutTipSz > 0 ? fKmerKey(codes + ImmutSz, MutTipSz) : 0;
-  fPrefetch(Root12Lw + key);
   // The read itself, not its reverse complement, is compared with each strand's text.
   int32_t upper = fMatchStrand(Genome, Root12Up, Chain12Up, key, tipCode, hits, upperHits);
   int32_t lower = fMatchStrand(GenomeLower, Root12Lw, Chain12Lw, key, tipCode, hits, lowerHits);
@@ -63,6 +67,36 @@ void fRunReadPass(std::istream& reads, HitBuffer& hits, FILE* upperHits, FILE* l
   InputReads = TheseReads = DefectedReads = LongTracks = AnalyzedReads = FellIntoGenome = 0;
   UpperStrandReads = LowerStrandReads = 0;
   const int32_t tipStart = ImmutSz;
+  const size_t readBytes = static_cast<size_t>(AimedSz);
+  // Analysable reads wait in a ring before they are matched, in their file
+  // order: their root entries are fetched kRing reads ahead and the genome
+  // letters they point to kRing - kRootsAhead reads ahead, so the matcher
+  // finds them in cache instead of waiting on memory for every read.
+  std::vector<char> ringLetters(kRing * readBytes);
+  std::vector<char> ringCodes(kRing * readBytes);
+  uint32_t ringKeys[kRing];
+  uint32_t admitted = 0, staged = 0, matched = 0;
+  auto stage = [&](uint32_t read) {
+    uint32_t key = ringKeys[read % kRing];
+    int32_t upper = Root12Up[key];
+    int32_t lower = Root12Lw[key];
+    if (upper > 0) {
+      fPrefetch(Genome + upper + 12);
+      fPrefetch(Chain12Up + upper);
+    }
+    if (lower > 0) {
+      fPrefetch(GenomeLower + lower + 12);
+      fPrefetch(Chain12Lw + lower);
+    }
+  };
+  auto match = [&](uint32_t read) {
+    while (staged <= read) stage(staged++);
+    size_t slot = (read % kRing) * readBytes;
+    std::memcpy(InputLine, &ringLetters[slot], readBytes);
+    std::memcpy(WorkLine, &ringCodes[slot], readBytes);
+    fMatchReplacedEnd(hits, upperHits, lowerHits);
+  };
+
   int32_t length = 0;
   // The per-read path: no allocation, no formatting; hits leave in one write per strand.
   while (fNextRead(reads, true, length)) {
@@ -83,6 +117,9 @@ void fRunReadPass(std::istream& reads, HitBuffer& hits, FILE* upperHits, FILE* l
       continue;
     }
     ++TheseReads;
+    size_t slot = (admitted % kRing) * readBytes;
+    char* letters = &ringLetters[slot];
+    char* codes = &ringCodes[slot];
     bool defected = false;
     for (int32_t k = 0; k < AimedSz; ++k) {
       char letter = fUpperCase(InputLine[k]);
@@ -91,14 +128,21 @@ void fRunReadPass(std::istream& reads, HitBuffer& hits, FILE* upperHits, FILE* l
         defected = true;
         break;
       }
-      InputLine[k] = letter;
-      WorkLine[k] = static_cast<char>(code);
+      letters[k] = letter;
+      codes[k] = static_cast<char>(code);
     }
     if (defected) {
       ++DefectedReads;
       continue;
     }
     ++AnalyzedReads;
-    fMatchReplacedEnd(hits, upperHits, lowerHits);
+    uint32_t key = fKmerKey(reinterpret_cast<const unsigned char*>(codes), 12);
+    ringKeys[admitted % kRing] = key;
+    fPrefetch(Root12Up + key);
+    fPrefetch(Root12Lw + key);
+    ++admitted;
+    if (admitted - staged > kRootsAhead) stage(staged++);
+    if (admitted - matched == kRing) match(matched++);
   }
+  while (matched < admitted) match(matched++);
 }
