@@ -236,12 +236,10 @@ if [ -f "$READS" ]; then
   cp "$D/reads.bin" "$D/reads/all.bin"
   head -n 3000 "$D/reads.bin" >"$D/reads/part.bin"
   printf 'all.bin\npart.bin\n' >"$D/reads.list"
-  printf 'free\nfree\nfree\nfree\nfree\nfree\nlambda.tips\nimmutSz\tmutTipSz\tmisNu\n20\t5\t1\n20\t5\t3\n22\t3\t1\n' \
-    >"$D/tasks.txt"
   letters=(pthGnm "@$GENOME" pthReads "@$READS" rMinSz 20 rMaxSz 30)
   coded=(pthGnm "@$D/lambda.bin" pthReads "@$D/reads.bin" rMinSz 20 rMaxSz 30)
   cases=(
-    "RandExtTaskList|pthGnm @$GENOME pthReads @$READS pthTaskList @$D/tasks.txt"
+    "RandExtTaskList|pthGnm @$GENOME pthReads @$READS pthTaskList @$REPO/examples/tasklist.txt"
     "fIdentifyCircularRna|${letters[*]}"
     "fGetReadsThatOutOfSeq|${letters[*]}"
     "fMatchReadsT_VarSzO|${coded[*]}"
