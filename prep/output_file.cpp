@@ -11,11 +11,11 @@ static const size_t kWriteBuffer = 1u << 20;
 
 OutputFile::~OutputFile() { abandon(); }
 
-void OutputFile::fail(const char* what) {
+void OutputFile::fail(const char* what, const std::string& name) {
   if (failed_) return;
   failed_ = true;
   char text[4096];
-  std::snprintf(text, sizeof text, kCantWrite, what, partPath_.c_str(), std::strerror(errno));
+  std::snprintf(text, sizeof text, kCantWrite, what, name.c_str(), std::strerror(errno));
   problem_ = text;
 }
 
@@ -25,7 +25,7 @@ bool OutputFile::open(const std::string& path) {
   errno = 0;
   file_ = std::fopen(partPath_.c_str(), "wb");
   if (file_ == nullptr) {
-    fail("create");
+    fail("create", path_);
     return false;
   }
   std::setvbuf(file_, nullptr, _IOFBF, kWriteBuffer);
@@ -34,13 +34,13 @@ bool OutputFile::open(const std::string& path) {
 
 void OutputFile::write(const char* bytes, size_t count) {
   if (failed_ || file_ == nullptr || count == 0) return;
-  if (std::fwrite(bytes, 1, count, file_) != count) fail("write");
+  if (std::fwrite(bytes, 1, count, file_) != count) fail("write", partPath_);
 }
 
 bool OutputFile::commit() {
   if (file_ == nullptr) return false;
-  if (std::fflush(file_) != 0) fail("write");
-  if (std::fclose(file_) != 0) fail("write");
+  if (std::fflush(file_) != 0) fail("write", partPath_);
+  if (std::fclose(file_) != 0) fail("write", partPath_);
   file_ = nullptr;
   if (failed_) {
     fPlatformRemove(partPath_.c_str());

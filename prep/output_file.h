@@ -24,7 +24,7 @@ class OutputFile {
   const std::string& problem() const { return problem_; }
 
  private:
-  void fail(const char* what);
+  void fail(const char* what, const std::string& name);
   std::string path_;
   std::string partPath_;
   FILE* file_ = nullptr;

@@ -33,8 +33,8 @@ static const char* const kHelp =
 
 static const char* const kSeveralRecords =
     "%s holds %zu records; vantrels holds one genome: choose one with --record NAME";
-static const char* const kRecordLine = "  %s\t%zu letters";
-static const char* const kMoreRecords = "  ... and %zu more";
+static const char* const kRecordLine = "  %s\t%zu letters\n";
+static const char* const kMoreRecords = "  ... and %zu more\n";
 static const char* const kNoSuchRecord = "%s holds no record named %s; its records are:";
 static const char* const kTwiceNamed = "%s holds more than one record named %s";
 static const char* const kNoRecord = "%s holds no FASTA record (a record starts with a line '>NAME')";
@@ -61,9 +61,9 @@ struct RecordSummary {
 };
 
 struct GenomeLetters {
-  std::string bases;                 // letters or codes, as they will be written
-  uint64_t others = 0;               // letters other than A, C, G, T
-  std::vector<uint64_t> firstOthers; // their first positions, counting from 1
+  std::string bases;                  // letters or codes, as they will be written
+  uint64_t others = 0;                // letters other than A, C, G, T
+  std::vector<uint64_t> firstOthers;  // their first positions, counting from 1
 };
 
 }  // namespace
@@ -92,8 +92,8 @@ static void fTakeRecord(const char* letters, size_t length, bool coded, Policy p
 
 static void fListRecords(FILE* err, const std::vector<RecordSummary>& records) {
   for (size_t i = 0; i < records.size() && i < kListedRecords; ++i)
-    std::fprintf(err, kRecordLine, records[i].name.c_str(), records[i].letters), std::fputc('\n', err);
-  if (records.size() > kListedRecords) std::fprintf(err, kMoreRecords, records.size() - kListedRecords), std::fputc('\n', err);
+    std::fprintf(err, kRecordLine, records[i].name.c_str(), records[i].letters);
+  if (records.size() > kListedRecords) std::fprintf(err, kMoreRecords, records.size() - kListedRecords);
 }
 
 int fPrepGenome(const std::vector<std::string>& args, FILE* out, FILE* err) {

@@ -130,6 +130,16 @@ TEST(PrepReads, DamagedInputLeavesTheEarlierOutputAndNoPartialFile) {
   }
 }
 
+TEST(PrepReads, AnOutputThatCannotBeCreatedIsReported) {
+  RunFolder folder;
+  folder.write("in.fq", fFastq({"ACGT"}));
+  const std::string out = folder.path("no/such/folder/r.txt");
+  PrepRun run = fPrep({"reads", folder.path("in.fq"), out});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "vantrels-prep reads: cannot create " + out + ": No such file or directory\n"
+                     "vantrels-prep reads: " + out + " not written\n");
+}
+
 TEST(PrepDecode, CodesBecomeLettersAndAnythingElseIsRefusedAtItsOffset) {
   struct Case {
     std::string coded;
