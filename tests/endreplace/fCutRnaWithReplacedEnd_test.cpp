@@ -205,4 +205,43 @@ TEST(RandExt, UnconvertibleSizesStopTheRunInConversionOrder) {
   }
 }
 
+TEST(RandExt, NoHitAndNoTipIsDroppedWhenTheyOutgrowTheirBuffers) {
+  const std::string header = "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu";
+  {
+    // One letter repeated: each read hits all 30 upper positions, twice the
+    // hit buffer's floor(30 / 2) records.
+    RunFolder folder;
+    folder.write("g.txt", std::string(30, 'A'));
+    folder.write("r.txt", std::string(20, 'A') + "CCCCG\n" + std::string(20, 'A') + "CCCCT\n");
+    fRunRandExt(folder, "rep");
+    std::string table = header;
+    for (int p = 1; p <= 30; ++p)
+      for (const char* tip : {"ccccg\t1", "cccct\t1"})
+        table += "\n" + std::to_string(p) + "\t2\t0.6931\t+\t" + std::string(20, 'A') + tip;
+    EXPECT_EQ(folder.read("rep_20!5!1!.txt"), table);
+    EXPECT_NE(folder.read("rep_20!5!1!Log.txt").find("inUpper(+)=30; inLower(-)=0; on both strand=30."),
+              std::string::npos);
+  }
+  {
+    // 1019 distinct tips at one site: every 5-letter tip but the genome's own
+    // (ctcca) and the four long tracks. The tally outgrows its first 1000 entries.
+    RunFolder folder;
+    folder.write("g.txt", kGenome);
+    const std::string immutable = "ATCACAGTCTACACTGCTCA";  // upper position 3
+    const char letters[] = "ACGT";
+    std::string reads, table = header;
+    for (int code = 0; code < 1024; ++code) {
+      std::string tip;
+      for (int shift = 8; shift >= 0; shift -= 2) tip += letters[(code >> shift) & 3];
+      if (tip == "CTCCA" || tip == std::string(5, tip[0])) continue;
+      reads += immutable + tip + "\n";
+      for (char& c : tip) c = static_cast<char>(c - 'A' + 'a');
+      table += "\n3\t1019\t6.9266\t+\t" + immutable + tip + "\t1";
+    }
+    folder.write("r.txt", reads);
+    fRunRandExt(folder, "tips");
+    EXPECT_EQ(folder.read("tips_20!5!1!.txt"), table);
+  }
+}
+
 }  // namespace
