@@ -40,17 +40,19 @@ void fForEach16mer(int32_t n, Visit visit) {
 // last position seen for a 16-mer is its highest, and each position chains
 // back to the one seen before it: the same roots and chains as one ascending
 // pass over a 4^16 table, without its 16 GiB.
-bool fFill16(int32_t n) {
+//
+// No scratch memory: the sorted positions wait in the upper half of the entry
+// array (entry i, written once runs up to slot i have been read, never reaches
+// an unread slot), and each position's last 4 bases wait in its chain entry.
+void fFill16(int32_t n) {
   uint32_t* offsets = Root16.Offsets;
-  if (n < 1) return true;
-  const size_t positions = static_cast<size_t>(n);
-  int32_t* byRun = static_cast<int32_t*>(fAllocateLarge(positions * sizeof(int32_t)));
-  uint8_t* tailOfRun = static_cast<uint8_t*>(fAllocateLarge(positions));
-  if (byRun == nullptr || tailOfRun == nullptr) {
-    fReleaseLarge(byRun, positions * sizeof(int32_t));
-    fReleaseLarge(tailOfRun, positions);
-    return false;
-  }
+  if (n < 1) return;
+  unsigned char* byRun = reinterpret_cast<unsigned char*>(Root16.Entries) + static_cast<size_t>(n) * 4;
+  auto slotAt = [byRun](uint32_t slot) {
+    int32_t p;
+    std::memcpy(&p, byRun + static_cast<size_t>(slot) * 4, 4);
+    return p;
+  };
 
   // Run sizes, then run starts: offsets[run] is where the run's positions begin.
   fForEach16mer(n, [&](int32_t, uint32_t key) { ++offsets[(key >> 8) + 1]; });
@@ -58,8 +60,8 @@ bool fFill16(int32_t n) {
   // Placing advances each start to the next run's start.
   fForEach16mer(n, [&](int32_t p, uint32_t key) {
     uint32_t slot = offsets[key >> 8]++;
-    byRun[slot] = p;
-    tailOfRun[slot] = static_cast<uint8_t>(key);
+    std::memcpy(byRun + static_cast<size_t>(slot) * 4, &p, 4);
+    Chain16[p] = static_cast<int32_t>(key & 255u);
   });
 
   // Each run in turn: chains, one entry per distinct last-4-bases, and the run
@@ -73,14 +75,15 @@ bool fFill16(int32_t n) {
     uint32_t runEnd = offsets[run];
     offsets[run] = entryCount;
     if (runEnd - runBegin == 1) {
-      int32_t p = byRun[runBegin];
+      int32_t p = slotAt(runBegin);
+      uint64_t tail = static_cast<uint32_t>(Chain16[p]);
       Chain16[p] = -1;
-      entries[entryCount++] = static_cast<uint64_t>(tailOfRun[runBegin]) << 32 | static_cast<uint32_t>(p);
+      entries[entryCount++] = tail << 32 | static_cast<uint32_t>(p);
     } else if (runEnd != runBegin) {
       int distinct = 0;
       for (uint32_t slot = runBegin; slot < runEnd; ++slot) {
-        uint8_t tail = tailOfRun[slot];
-        int32_t p = byRun[slot];
+        int32_t p = slotAt(slot);
+        uint8_t tail = static_cast<uint8_t>(Chain16[p]);
         if (lastSeen[tail] == 0) {
           tailsSeen[distinct++] = tail;
           Chain16[p] = -1;
@@ -98,9 +101,6 @@ bool fFill16(int32_t n) {
     runBegin = runEnd;
   }
   offsets[Root16Table::kRunCount] = entryCount;
-  fReleaseLarge(byRun, positions * sizeof(int32_t));
-  fReleaseLarge(tailOfRun, positions);
-  return true;
 }
 
 // The 8-mer arrays: one ascending pass over a direct table of 4^8 roots.
@@ -118,7 +118,7 @@ void fFill8(int32_t n) {
 bool fAllocate16(int32_t n) {
   fRelease16Chain();
   Root16.Offsets = static_cast<uint32_t*>(fAllocateLarge(kOffsetBytes));
-  // At most one entry per position; the pages past the last entry are never touched.
+  // At most one entry per position; the build also keeps its sorted positions here.
   Root16.EntryCapacity = static_cast<size_t>(n > 0 ? n : 1);
   Root16.Entries = static_cast<uint64_t*>(fAllocateLarge(Root16.EntryCapacity * sizeof(uint64_t)));
   Chain16 = static_cast<int32_t*>(fAllocateLarge(fChainBytes(n)));
@@ -133,11 +133,11 @@ bool fAllocate16(int32_t n) {
 }  // namespace
 
 bool fBuild16Chain(int32_t n) {
-  if (!fAllocate16(n) || !fFill16(n)) {
-    fRelease16Chain();
+  if (!fAllocate16(n)) {
     std::fputs(kNoMemory16Chain, stdout);
     return false;
   }
+  fFill16(n);
   return true;
 }
 
@@ -157,11 +157,7 @@ bool fBuildRoot8Chain(int32_t n) {
     }
     Chain8[0] = -1;
   }
-  if (!fFill16(n)) {
-    fRelease16Chain();
-    std::fputs(kNoMemoryChain, stdout);
-    return false;
-  }
+  fFill16(n);
   if (want8) fFill8(n);
   return true;
 }
