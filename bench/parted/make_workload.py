@@ -5,6 +5,8 @@ Writes into OUT_DIR:
   ecoli.txt / ecoli.bin   the genome as letters and as code bytes
   r100.txt / r100.bin     1,000,000 reads of 100 bases, letters and codes
   r100.truth              one line per read: kind, strand, segment start, split
+  plain.txt / plain.bin   the same reads without the planted rotations: no run
+                          stops early on them, so they time a full pass
 Reads: 5% rotations of genome segments (half from each strand, split points
 1..99 in turn), 80% ordinary whole matches (both strands), 15% random.
 A rotation with split s is G[q+s .. q+99] + G[q .. q+s-1] (read round the
@@ -51,6 +53,9 @@ def main():
     open(f"{out_dir}/r100.txt", "wb").write(b"\n".join(reads) + b"\n")
     open(f"{out_dir}/r100.bin", "wb").write(b"\n".join(r.translate(CODE) for r in reads) + b"\n")
     open(f"{out_dir}/r100.truth", "w").write("\n".join(truth) + "\n")
+    plain = [r for r, t in zip(reads, truth) if not t.startswith("rot")]
+    open(f"{out_dir}/plain.txt", "wb").write(b"\n".join(plain) + b"\n")
+    open(f"{out_dir}/plain.bin", "wb").write(b"\n".join(r.translate(CODE) for r in plain) + b"\n")
 
 
 if __name__ == "__main__":
