@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Runs a procedure on the bundled phage lambda example in ./demo-run.
+# Runs RandExt on the bundled phage lambda example in ./demo-run (immutSz 20,
+# mutTipSz 5, misNu 1) and shows its log, the first rows of its site table and
+# where the results are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build}
