@@ -25,12 +25,20 @@ int32_t ChainLength = 0;
 
 size_t fChainBytes(int32_t n) { return (static_cast<size_t>(n > 0 ? n : 0) + 1) * sizeof(int32_t); }
 
-// The 16-mer keys of positions 1 .. n, one rolling key, first base most significant.
+// The 16-mer keys of positions 1 .. n, one rolling key, first base most
+// significant. The run start of the key 16 positions on is asked for ahead:
+// the keys jump all over the 64 MiB of run starts.
 template <typename Visit>
 void fForEach16mer(int32_t n, Visit visit) {
+  constexpr int32_t kAhead = 16;
   uint32_t key = fKmerKey(Genome + 1, 15);
+  uint32_t keyAhead = n > kAhead ? fKmerKey(Genome + 1 + kAhead, 15) : 0;
   for (int32_t p = 1; p <= n; ++p) {
     key = (key << 2) + Genome[p + 15];
+    if (p <= n - kAhead) {
+      keyAhead = (keyAhead << 2) + Genome[p + kAhead + 15];
+      fPrefetch(Root16.Offsets + (keyAhead >> 8));
+    }
     visit(p, key);
   }
 }
@@ -71,9 +79,12 @@ void fFill16(int32_t n) {
   uint64_t* entries = Root16.Entries;
   uint32_t entryCount = 0;
   uint32_t runBegin = 0;
+  const uint32_t positions = static_cast<uint32_t>(n);
   for (size_t run = 0; run < Root16Table::kRunCount; ++run) {
     uint32_t runEnd = offsets[run];
     offsets[run] = entryCount;
+    // The chain entries of the positions a few runs on.
+    if (runEnd + 16 < positions) fPrefetch(Chain16 + slotAt(runEnd + 16));
     if (runEnd - runBegin == 1) {
       int32_t p = slotAt(runBegin);
       uint64_t tail = static_cast<uint32_t>(Chain16[p]);
