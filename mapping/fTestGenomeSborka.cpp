@@ -33,15 +33,17 @@ constexpr int32_t kGuaranteedTail = 16;
 // Length of the common beginning of the circular texts at offsets x1 and x2,
 // known to agree on their first `known` bases; L when they agree all round.
 int32_t fCommonLength(const unsigned char* g, int32_t L, int32_t x1, int32_t x2, int32_t known) {
+  // Offsets as unsigned: x + known stays below 2L, which may not fit 31 bits.
+  const uint32_t size = static_cast<uint32_t>(L);
   int32_t length = known;
-  int32_t a = x1 + known;
-  if (a >= L) a -= L;
-  int32_t b = x2 + known;
-  if (b >= L) b -= L;
+  uint32_t a = static_cast<uint32_t>(x1) + static_cast<uint32_t>(known);
+  if (a >= size) a -= size;
+  uint32_t b = static_cast<uint32_t>(x2) + static_cast<uint32_t>(known);
+  if (b >= size) b -= size;
   while (length < L && g[a] == g[b]) {
     ++length;
-    if (++a == L) a = 0;
-    if (++b == L) b = 0;
+    if (++a == size) a = 0;
+    if (++b == size) b = 0;
   }
   return length;
 }
@@ -140,8 +142,8 @@ void fRefineLists(RepeatPass& pass, int32_t* link, int32_t bottom, int32_t top) 
     }
     for (int32_t m = list.head; m >= 0;) {
       int32_t next = link[m];
-      int32_t at = offsetOf(m) + d;
-      if (at >= L) at -= L;
+      uint32_t at = static_cast<uint32_t>(offsetOf(m)) + static_cast<uint32_t>(d);
+      if (at >= static_cast<uint32_t>(L)) at -= static_cast<uint32_t>(L);
       unsigned char base = g[at];
       link[m] = bucketHead[base];
       bucketHead[base] = m;
