@@ -90,7 +90,8 @@ void fCheckReadAssembly(int32_t n, int32_t* repeatTable, int32_t L) {
 // The repeat pass's shared state. Lists chain their members through a link
 // array; a small list is first renumbered 0..count-1 (member i standing for
 // genome offset smallOffset[i], chained through smallLink), so that its
-// refinement walks a few kilobytes instead of the genome-wide link array.
+// refinement chases links through at most 1 MiB that stays in cache instead
+// of the genome-wide link array.
 struct RepeatPass {
   const unsigned char* g;
   int32_t L;
