@@ -50,11 +50,11 @@ int32_t fBestStretchEnd(const unsigned char* read, int32_t length, int32_t n) {
   int32_t best = 0;
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     // read[e] stands against Genome[p + e - 3]; the direct part stays inside the tail copy.
-    const unsigned char* site = Genome + p - kSkipped;
+    const unsigned char* after = Genome + p + 16;  // the genome base against read[19]
     int64_t directEnd = static_cast<int64_t>(n) + GenomeTail - p + kSkipped + 1;
     int32_t end = directEnd < length ? static_cast<int32_t>(directEnd) : length;
     int32_t e = kKeyEnd;
-    while (e < end && site[e] == read[e]) ++e;
+    while (e < end && after[e - kKeyEnd] == read[e]) ++e;
     if (e == end) {
       while (e < length && fCircularBase(static_cast<int64_t>(p) + e - kSkipped, n) == read[e]) ++e;
     }

@@ -2,6 +2,7 @@
 // whole length, onto both strands, and writes for every genome position the
 // reads that start there, each weighted by one over its number of places.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
