@@ -72,25 +72,15 @@ void fWriteStrand(FILE* table, const char* header, const PartedHitList& hits) {
 void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits) {
   // A hit needs 12 seed bases and a tail of at least 4.
   if (readLength < 16) return;
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-  unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
   const int16_t size = static_cast<int16_t>(readLength);
-  // Both strands' seeds are looked up together so that their cache misses overlap.
-  const int32_t upperKey = fSeedKey12(read);
-  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - 12);
-  fPrefetchRoot(upperKey);
-  fPrefetchRoot(lowerKey);
-  const int32_t upperFirst = fFirstPlace(upperKey);
-  const int32_t lowerFirst = fFirstPlace(lowerKey);
-  fPrefetchPlace(upperFirst);
-  fPrefetchPlace(lowerFirst);
-  fSearchHeadSeed<false>(read, readLength, upperFirst, [&](int32_t p, int32_t t, int32_t k) {
-    upperHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
-  });
-  fReverseComplementCodes(read, readLength, complement);
-  fSearchHeadSeed<false>(complement, readLength, lowerFirst, [&](int32_t p, int32_t t, int32_t k) {
-    lowerHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
-  });
+  fSearchHeadSeedBothStrands(
+      readLength,
+      [&](int32_t p, int32_t t, int32_t k) {
+        upperHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
+      },
+      [&](int32_t p, int32_t t, int32_t k) {
+        lowerHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
+      });
 }
 
 void fMatchReadsT_VarSzParted(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,

@@ -60,20 +60,7 @@ void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileI
       at.lastFile = fileIndex;
     }
   };
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-  unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
-  // Both strands' seeds are looked up together so that their cache misses overlap.
-  const int32_t upperKey = fSeedKey12(read);
-  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - 12);
-  fPrefetchRoot(upperKey);
-  fPrefetchRoot(lowerKey);
-  const int32_t upperFirst = fFirstPlace(upperKey);
-  const int32_t lowerFirst = fFirstPlace(lowerKey);
-  fPrefetchPlace(upperFirst);
-  fPrefetchPlace(lowerFirst);
-  fSearchHeadSeed<false>(read, readLength, upperFirst, rate);
-  fReverseComplementCodes(read, readLength, complement);
-  fSearchHeadSeed<false>(complement, readLength, lowerFirst, rate);
+  fSearchHeadSeedBothStrands(readLength, rate, rate);
 }
 
 void fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateReadsArg, std::string GenomePath,

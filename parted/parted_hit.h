@@ -54,6 +54,29 @@ inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, int32_t f
   return false;
 }
 
+// Head-seed search of the read in InputLine (codes, length L >= 16), then of
+// its reverse complement, written into WorkLine: onUpper(p, t, k) and
+// onLower(p, t, k) for the placements of each strand, as fSearchHeadSeed
+// gives them. Both strands' seeds are looked up together so that their cache
+// misses overlap.
+template <typename OnUpper, typename OnLower>
+inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLower onLower) {
+  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
+  unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
+  // The lower strand's head seed is the reverse complement of the read's last 12 bases.
+  const int32_t upperKey = fSeedKey12(read);
+  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - 12);
+  fPrefetchRoot(upperKey);
+  fPrefetchRoot(lowerKey);
+  const int32_t upperFirst = fFirstPlace(upperKey);
+  const int32_t lowerFirst = fFirstPlace(lowerKey);
+  fPrefetchPlace(upperFirst);
+  fPrefetchPlace(lowerFirst);
+  fSearchHeadSeed<false>(read, readLength, upperFirst, onUpper);
+  fReverseComplementCodes(read, readLength, complement);
+  fSearchHeadSeed<false>(complement, readLength, lowerFirst, onLower);
+}
+
 // Looks up ahead, for every read of the batch that can give a parted hit
 // (16 bases or more, within the size scope), the first places of its head
 // seed on both strands.
