@@ -24,6 +24,7 @@ const char kSearching[] = "\nseaching permuted reads";
 const char kSorting[] = "\nsorting...";
 const char kSaving[] = "\nsaving...";
 const char kResultEnding[] = "_RCircular.txt";
+const char kScratchShort[] = "\nnot every hit reached the scratch file ";
 const char kUpperScratch[] = "CycledUp.tmp";
 const char kLowerScratch[] = "CycledLw.tmp";
 const char kHeader[] =
@@ -83,7 +84,24 @@ PartedHit fReadRecord(const unsigned char* record, size_t recordSize) {
   return hit;
 }
 
-// Reads back `count` records into `hits`. False if the file can't be opened.
+// A scratch file short of the hits counted (a full disk) would leave the
+// table short of the header's counts: the run stops with the result empty.
+void fSayScratchShort(const std::string& path) {
+  std::fputs(kScratchShort, stdout);
+  std::fputs(path.c_str(), stdout);
+  fWaitKey();
+}
+
+// Closes a scratch file after the reads; false, said, if a write failed.
+bool fCloseScratch(FILE* file, const std::string& path) {
+  bool written = !std::ferror(file);
+  if (std::fclose(file) != 0) written = false;
+  if (!written) fSayScratchShort(path);
+  return written;
+}
+
+// Reads back `count` records into `hits`. False if the file can't be opened
+// or holds fewer records.
 bool fLoadScratch(const std::string& path, int32_t count, PartedHitList& hits) {
   FILE* file = fOpenFile(path, "rb");
   if (file == nullptr) return false;
@@ -92,7 +110,9 @@ bool fLoadScratch(const std::string& path, int32_t count, PartedHitList& hits) {
   for (int32_t i = 0; i < count && std::fread(record, 1, recordSize, file) == recordSize; ++i)
     hits.push_back(fReadRecord(record, recordSize));
   std::fclose(file);
-  return true;
+  if (hits.size() == static_cast<size_t>(count)) return true;
+  fSayScratchShort(path);
+  return false;
 }
 
 // End-seed search of one strand's text: for every position p of the text's
@@ -310,11 +330,17 @@ void fIdentifyCircularRna(std::string ParamFilePath) {
     return;
   }
   reads.close();
-  std::fclose(upper.file);
-  std::fclose(lower.file);
+  const bool upperWritten = fCloseScratch(upper.file, upperPath);
+  const bool lowerWritten = upperWritten && fCloseScratch(lower.file, lowerPath);
+  if (!upperWritten) std::fclose(lower.file);
   upper.pending = PartedHitList();
   lower.pending = PartedHitList();
   fRelease12RootChain(n);
+  if (!lowerWritten) {
+    fReleaseGenome();
+    std::fclose(result);
+    return;
+  }
 
   PartedHitList upperHits, lowerHits;
   try {

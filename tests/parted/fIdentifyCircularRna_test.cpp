@@ -2,6 +2,8 @@
 // file with its counts and the hits grouped by position, the scratch files.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -129,6 +131,16 @@ TEST(CircularRna, EarlyEndsLeaveTheResultEmptyAndTheScratchFiles) {
     EXPECT_EQ(folder.read("r_RCircular.txt"), "") << c.what;
     EXPECT_TRUE(folder.exists("CycledUp.tmp") && folder.exists("CycledLw.tmp")) << c.what;
   }
+}
+
+TEST(CircularRna, HitsThatCannotReachTheScratchFileStopTheRunWithTheResultEmpty) {
+  RunFolder folder;
+  // A full disk under the upper scratch file.
+  ASSERT_EQ(symlink("/dev/full", folder.path("CycledUp.tmp").c_str()), 0);
+  RunResult result = fRunCircular(folder, kGenome, fRotated(20, 14, 8) + "\n");
+  EXPECT_EQ(result.console, fEcho(folder) + "\nseaching permuted reads\nnot every hit reached the scratch file " +
+                                folder.path("CycledUp.tmp") + "\ndone\n");
+  EXPECT_EQ(folder.read("r_RCircular.txt"), "");
 }
 
 TEST(CircularRna, MissingGenomeLeavesNoScratchFiles) {
