@@ -11,6 +11,7 @@
 #include "index/index16.h"
 #include "mapping/mapping.h"
 #include "mapping/read_ahead.h"
+#include "mapping/read_in_seq.h"
 
 namespace {
 const char kNoMemory[] = "\nno mem fMapReadsOnToSeq";
@@ -40,13 +41,8 @@ inline unsigned char fCircularBase(int64_t i, int32_t n) {
 // The longest e such that read[kSkipped .. e-1] occurs at a position of the key
 // read[3 .. 18]; 0 if the key has no position.
 int32_t fBestStretchEnd(const unsigned char* read, int32_t length, int32_t n) {
-  uint32_t key = 0;
-  unsigned bases = 0;
-  for (int32_t i = kSkipped; i < kKeyEnd; ++i) {
-    key = (key << 2) + read[i];
-    bases |= read[i];
-  }
-  if (bases > 3) return 0;
+  uint32_t key;
+  if (!fReadKey(read + kSkipped, 16, key)) return 0;
   int32_t best = 0;
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     // read[e] stands against Genome[p + e - 3]; the direct part stays inside the tail copy.
@@ -93,7 +89,8 @@ void fMapOneReadStretch(int32_t length, FILE* kept, int32_t n) {
   ++StretchCounts[stretch];
   oriented[kSkipped + stretch] = '\n';
   std::fwrite(oriented + kSkipped, 1, static_cast<size_t>(stretch) + 1, kept);
-  SumLength += stretch;
+  // A 32-bit total wraps on a large reads file rather than overflowing.
+  SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(stretch));
   ++IntoGenome;
 }
 

@@ -13,6 +13,7 @@
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
+#include "mapping/read_in_seq.h"
 
 namespace {
 const char kNoMemory[] = "\nno mem fMapReadsOneInSeq";
@@ -30,8 +31,6 @@ const char kFirstClusterRow[] = "\n%d\t%d\t%d";
 const char kClusterRow[] = "\n%d\t%d\t%d\t%d";
 
 constexpr int32_t kKeyBases = 16;
-// Bases copied after Genome[L] by every genome load.
-constexpr int32_t kGuaranteedTail = 16;
 constexpr int32_t kMaxEntries = 0x7FFFFFFF;
 
 // A read placed exactly once: its first base's position and its length. After
@@ -60,19 +59,6 @@ bool fMakeRoom(SingleLocationTable& table) {
   return true;
 }
 
-// Whether the read's codes c[16 .. n-1] follow the genome from position p + 16.
-// Near the genome's end a read longer than the tail copy is followed round the circle.
-bool fRestOfReadMatches(const unsigned char* c, int32_t n, int32_t p, int32_t L) {
-  if (static_cast<int64_t>(p) + n - 1 <= static_cast<int64_t>(L) + kGuaranteedTail)
-    return std::memcmp(Genome + p + kKeyBases, c + kKeyBases, static_cast<size_t>(n - kKeyBases)) == 0;
-  int64_t at = (static_cast<int64_t>(p) + kKeyBases - 1) % L + 1;
-  for (int32_t e = kKeyBases; e < n; ++e) {
-    if (Genome[at] != c[e]) return false;
-    if (++at > L) at = 1;
-  }
-  return true;
-}
-
 // The per-read step for the read of length n in InputLine: counts it as out of
 // genome, placed once (its entry stored at index IntoGenome) or placed many
 // times (copied to `many`). False only when the table could not grow.
@@ -82,15 +68,11 @@ bool fLocateReadOnce(int32_t n, FILE* many, SingleLocationTable& table, int32_t 
     ++OutOfGenome;
     return true;
   }
-  uint32_t key = 0;
-  unsigned char allCodes = 0;
-  for (int32_t i = 0; i < kKeyBases; ++i) {
-    key = key * 4 + c[i];
-    allCodes |= c[i];
-  }
+  uint32_t key;
+  const bool isCoded = fReadKey(c, kKeyBases, key);
   bool found = false;
   // A byte that is no base code matches nowhere.
-  for (int32_t p = allCodes > 3 ? 0 : Root16[key]; p > 0; p = Chain16[p]) {
+  for (int32_t p = isCoded ? Root16[key] : 0; p > 0; p = Chain16[p]) {
     if (n > kKeyBases && !fRestOfReadMatches(c, n, p, L)) continue;
     if (found) {
       // A second place: the stored entry is left to be overwritten.

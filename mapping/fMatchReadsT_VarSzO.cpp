@@ -12,6 +12,7 @@
 #include "index/index16.h"
 #include "mapping/mapping.h"
 #include "mapping/read_ahead.h"
+#include "mapping/read_in_seq.h"
 #include "platform/platform.h"
 
 namespace {
@@ -59,24 +60,12 @@ bool fAllocateTables(int32_t n) {
   return false;
 }
 
-// Key of the first k codes of a read; false if one of them is not a base code.
-bool fSeedKey(const unsigned char* read, int k, uint32_t& key) {
-  uint32_t built = 0;
-  unsigned bases = 0;
-  for (int i = 0; i < k; ++i) {
-    built = (built << 2) + read[i];
-    bases |= read[i];
-  }
-  key = built;
-  return bases <= 3;
-}
-
 // Counts read[0 .. L-1] at every place of one strand where all L bases agree,
 // appending the places to HitList; true if there was one.
 bool fCountStrand(const unsigned char* read, int32_t L, int32_t c, int32_t* table, int32_t& hits) {
   uint32_t key;
   const int k = L <= 15 ? 8 : 16;
-  if (!fSeedKey(read, k, key)) return false;
+  if (!fReadKey(read, k, key)) return false;
   const size_t rest = static_cast<size_t>(L - k);
   bool found = false;
   for (int32_t p = k == 16 ? Root16[key] : Root8[key]; p > 0; p = k == 16 ? Chain16[p] : Chain8[p]) {

@@ -12,6 +12,7 @@
 #include "index/index16.h"
 #include "mapping/assembly_test.h"
 #include "mapping/mapping.h"
+#include "mapping/read_in_seq.h"
 #include "platform/platform.h"
 
 namespace {
@@ -27,8 +28,6 @@ const char kRepeatRow[] = "\n%s\t%d\t%d\t%6.3lf";
 const char kReadCounts[] = "\nrinput multyLocation reads=%d\nnonCorrect assembly reads %d";
 
 constexpr int32_t kKeyBases = 16;
-// Bases copied after Genome[L] by every genome load.
-constexpr int32_t kGuaranteedTail = 16;
 
 // Length of the common beginning of the circular texts at offsets x1 and x2,
 // known to agree on their first `known` bases; L when they agree all round.
@@ -48,19 +47,6 @@ int32_t fCommonLength(const unsigned char* g, int32_t L, int32_t x1, int32_t x2,
   return length;
 }
 
-// Whether the read's codes c[16 .. n-1] follow the genome from position p + 16.
-// Near the genome's end a read longer than the tail copy is followed round the circle.
-bool fRestOfReadMatches(const unsigned char* c, int32_t n, int32_t p, int32_t L) {
-  if (static_cast<int64_t>(p) + n - 1 <= static_cast<int64_t>(L) + kGuaranteedTail)
-    return std::memcmp(Genome + p + kKeyBases, c + kKeyBases, static_cast<size_t>(n - kKeyBases)) == 0;
-  int64_t at = (static_cast<int64_t>(p) + kKeyBases - 1) % L + 1;
-  for (int32_t e = kKeyBases; e < n; ++e) {
-    if (Genome[at] != c[e]) return false;
-    if (++at > L) at = 1;
-  }
-  return true;
-}
-
 // The per-read step: walks the read's full-length positions in chain order
 // (descending), claiming those whose repeat value is 0; counts the read as
 // non-correct at the first position whose counted repeat is shorter than the
@@ -68,13 +54,8 @@ bool fRestOfReadMatches(const unsigned char* c, int32_t n, int32_t p, int32_t L)
 void fCheckReadAssembly(int32_t n, int32_t* repeatTable, int32_t L) {
   if (n < kKeyBases) return;
   const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
-  uint32_t key = 0;
-  unsigned char allCodes = 0;
-  for (int32_t i = 0; i < kKeyBases; ++i) {
-    key = key * 4 + c[i];
-    allCodes |= c[i];
-  }
-  if (allCodes > 3) return;  // a byte that is no base code matches nowhere
+  uint32_t key;
+  if (!fReadKey(c, kKeyBases, key)) return;  // a byte that is no base code matches nowhere
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     if (n > kKeyBases && !fRestOfReadMatches(c, n, p, L)) continue;
     int32_t value = repeatTable[p];
