@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -15,11 +14,8 @@
 namespace {
 const char kProcedureName[] = "RandExtTaskList";
 const char kLogHeader[] = "proc=Vantrels::fCutRnaReplacedEnd_BaseTaskList\ngenome=";
-const char kUpperHitFile[] = "Rna_fiUp.tmp";
-const char kLowerHitFile[] = "Rna_fiLw.tmp";
 const char kExecuting[] = "\nexecuting...";
 const char kTasksHeader[] = "\nimmutSz\tmutTipSz\tmisNu";
-const char kNoDetectedReads[] = "\nno detected reads";
 const char kListTooShort[] = "\ntask list has fewer than 8 lines (6 free lines, the identity, 1 free line): ";
 const char kBrokenTaskLine[] =
     "\ntask line refused: it must hold immutSz, mutTipSz and misNu separated by single TABs, in fewer than "
@@ -44,11 +40,6 @@ int32_t fFindTab(int32_t from, int32_t end) {
   for (int32_t i = from; i < end; ++i)
     if (InputLine[i] == '\t') return i;
   return -1;
-}
-
-void fCloseAll(FILE* a, FILE* b, FILE* c, FILE* d) {
-  for (FILE* file : {a, b, c, d})
-    if (file != nullptr) std::fclose(file);
 }
 
 // One experiment of the list, for the task line in InputLine of `length`
@@ -77,43 +68,20 @@ bool fCutRnaReplacedEnd_BaseTaskList(const std::string& genomePath, const std::s
   const std::string base = D + identity + "_" + immutText + "!" + tipText + "!" + misNuText + "!";
 
   // Hit files are created anew for every task and deleted once, after the list.
-  const std::string upperHitPath = D + kUpperHitFile;
-  const std::string lowerHitPath = D + kLowerHitFile;
-  FILE* upperHits = fOpenFile(upperHitPath, "wb");
-  FILE* lowerHits = upperHits ? fOpenFile(lowerHitPath, "wb") : nullptr;
-  FILE* table = lowerHits ? fOpenFile(base + ".txt", "wb") : nullptr;
-  FILE* log = table ? fOpenFile(base + "Log.txt", "wb") : nullptr;
-  if (log == nullptr) {
-    fCloseAll(upperHits, lowerHits, table, log);
-    return false;
-  }
-  std::ifstream reads;
-  if (!fOpenReadStream(readsPath, reads)) {
-    fCloseAll(upperHits, lowerHits, table, log);
-    return false;
-  }
-  fRunReadPass(reads, hits, upperHits, lowerHits);
-  reads.close();
-  std::fclose(upperHits);
-  std::fclose(lowerHits);
-  if (FellIntoGenome == 0) {
-    std::fputs(kNoDetectedReads, stdout);
-    fWaitKey();
-    fCloseAll(table, log, nullptr, nullptr);
+  ExperimentFiles files;
+  if (!fOpenExperimentFiles(D, base, files)) return false;
+  if (!fMatchExperimentReads(readsPath, hits, files)) {
+    fCloseExperimentFiles(files);
     return false;
   }
   SiteSummary summary;
-  if (!fReportSites(table, upperHitPath, UpperStrandReads, lowerHitPath, LowerStrandReads, GenomeLength, ImmutSz,
-                    MutTipSz, Genome, GenomeLower, false, summary)) {
-    std::fclose(log);
+  bool reported = fReportSites(files.table, files.upperHitPath, UpperStrandReads, files.lowerHitPath,
+                               LowerStrandReads, GenomeLength, ImmutSz, MutTipSz, Genome, GenomeLower, false, summary);
+  if (!reported) {
+    std::fclose(files.log);
     return false;
   }
-  return fWriteRunLog(log, kLogHeader, genomePath, readsPath, summary);
-}
-
-void fReleaseLineBuffer(char*& line) {
-  std::free(line);
-  line = nullptr;
+  return fWriteRunLog(files.log, kLogHeader, genomePath, readsPath, summary);
 }
 
 // Runs every task of the list over one genome and one index.
@@ -174,8 +142,7 @@ void RandExtTaskList(const std::string& ParamFilePath) {
   fReleaseGenomeTexts(hits);
   fReleaseLineBuffer(WorkLine);
   fReleaseLineBuffer(InputLine);
-  fPlatformRemove((D + kUpperHitFile).c_str());
-  fPlatformRemove((D + kLowerHitFile).c_str());
+  fRemoveHitFiles(D);
   list.close();
 }
 }  // namespace

@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "driver/file_helpers.h"
@@ -14,12 +13,9 @@
 namespace {
 const char kProcedureName[] = "RandExt";
 const char kLogHeader[] = "proc=Vantrels::fCutRnaWithReplacedEnd\ngenome=";
-const char kUpperHitFile[] = "Rna_fiUp.tmp";
-const char kLowerHitFile[] = "Rna_fiLw.tmp";
 const char kNoIdentity[] = "blank";
 const char kReadsStemPrefix[] = "RnaCut_";
 const char kExecuting[] = "\nexecuting...";
-const char kNoDetectedReads[] = "\nno detected reads";
 const char kSavingResult[] = "\nsaving the result";
 
 void fEcho(const std::string& genomePath, const std::string& readsPath, const std::string& tipText,
@@ -33,16 +29,6 @@ void fEcho(const std::string& genomePath, const std::string& readsPath, const st
   std::printf("\nmismatches    =%s", misNuText.c_str());
   std::printf("\naimed reads Sz=%d", AimedSz);
   std::printf("\nexperimentId=%s", experimentId.c_str());
-}
-
-void fCloseAll(FILE* a, FILE* b, FILE* c, FILE* d) {
-  for (FILE* file : {a, b, c, d})
-    if (file != nullptr) std::fclose(file);
-}
-
-void fReleaseLineBuffer(char*& line) {
-  std::free(line);
-  line = nullptr;
 }
 }  // namespace
 
@@ -74,50 +60,27 @@ void fCutRnaWithReplacedEnd(std::string ParamFilePath) {
   // The file names carry the sizes as written in the parameter file.
   const std::string identity = experimentId == kNoIdentity ? kReadsStemPrefix + fFileStem(readsPath) : experimentId;
   const std::string base = D + identity + "_" + immutText + "!" + tipText + "!" + misNuText + "!";
-  const std::string upperHitPath = D + kUpperHitFile;
-  const std::string lowerHitPath = D + kLowerHitFile;
-  FILE* upperHits = fOpenFile(upperHitPath, "wb");
-  FILE* lowerHits = upperHits ? fOpenFile(lowerHitPath, "wb") : nullptr;
-  FILE* table = lowerHits ? fOpenFile(base + ".txt", "wb") : nullptr;
-  FILE* log = table ? fOpenFile(base + "Log.txt", "wb") : nullptr;
-  if (log == nullptr) {
-    fCloseAll(upperHits, lowerHits, table, log);
-    return;
-  }
+  ExperimentFiles files;
+  if (!fOpenExperimentFiles(D, base, files)) return;
 
   Root12Count = 1 << 24;
   Key12Mask = (1 << 24) - 1;
   HitBuffer hits;
   if (!fLoadGenomeTexts(genomePath, AimedSz - 1, hits)) {
-    fCloseAll(upperHits, lowerHits, table, log);
+    fCloseExperimentFiles(files);
     return;
   }
   const int32_t L = GenomeLength;
   if (!fBuild12RootChainBoth(L)) {
     fReleaseGenomeTexts(hits);
-    fCloseAll(upperHits, lowerHits, table, log);
+    fCloseExperimentFiles(files);
     return;
   }
-  std::ifstream reads;
-  if (!fOpenReadStream(readsPath, reads)) {
-    fRelease12RootChainBoth();
-    fReleaseGenomeTexts(hits);
-    fCloseAll(upperHits, lowerHits, table, log);
-    return;
-  }
-
-  fRunReadPass(reads, hits, upperHits, lowerHits);
-  reads.close();
-  std::fclose(upperHits);
-  std::fclose(lowerHits);
-
+  bool detected = fMatchExperimentReads(readsPath, hits, files);
   fRelease12RootChainBoth();
-  if (FellIntoGenome == 0) {
-    // The empty table and log stay, and so do both hit files.
-    std::fputs(kNoDetectedReads, stdout);
-    fWaitKey();
+  if (!detected) {
     fReleaseGenomeTexts(hits);
-    fCloseAll(table, log, nullptr, nullptr);
+    fCloseExperimentFiles(files);
     return;
   }
   // The index and the read buffers make room for the hit records.
@@ -127,13 +90,13 @@ void fCutRnaWithReplacedEnd(std::string ParamFilePath) {
   std::fputs(kSavingResult, stdout);
 
   SiteSummary summary;
-  bool reported = fReportSites(table, upperHitPath, UpperStrandReads, lowerHitPath, LowerStrandReads, L, ImmutSz,
-                               MutTipSz, Genome, GenomeLower, true, summary);
+  bool reported = fReportSites(files.table, files.upperHitPath, UpperStrandReads, files.lowerHitPath,
+                               LowerStrandReads, L, ImmutSz, MutTipSz, Genome, GenomeLower, true, summary);
   if (reported) {
     fReleaseLineBuffer(WorkLine);
-    fWriteRunLog(log, kLogHeader, genomePath, readsPath, summary);
+    fWriteRunLog(files.log, kLogHeader, genomePath, readsPath, summary);
   } else {
-    std::fclose(log);
+    std::fclose(files.log);
   }
   fReleaseGenomeTexts(hits);
 }

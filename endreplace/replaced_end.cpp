@@ -1,6 +1,7 @@
 #include "endreplace/replaced_end.h"
 
 #include <cstdlib>
+#include <fstream>
 
 #include "driver/file_helpers.h"
 #include "driver/run_state.h"
@@ -32,6 +33,9 @@ const char kCountReport[] =
 const char kEntropyReport[] =
     "\nentropy statistic report:\nrange=[%6.4f,%6.4f];\tmean=%6.4f;\tsigma=%6.4f;\nmean+3sigma=%6.4f;";
 const char kLogNotWritten[] = "\nlog could not be written whole";
+const char kUpperHitFile[] = "Rna_fiUp.tmp";
+const char kLowerHitFile[] = "Rna_fiLw.tmp";
+const char kNoDetectedReads[] = "\nno detected reads";
 
 constexpr int32_t kShortestAimed = 12;  // a read's first 12 letters are its index key
 constexpr int32_t kLongestTip = 15;     // tip codes stay below 2^30
@@ -128,6 +132,52 @@ void fReleaseGenomeTexts(HitBuffer& hits) {
   GenomeLower = nullptr;
   hits.records = nullptr;
   hits.capacity = 0;
+}
+
+bool fOpenExperimentFiles(const std::string& D, const std::string& base, ExperimentFiles& files) {
+  files.upperHitPath = D + kUpperHitFile;
+  files.lowerHitPath = D + kLowerHitFile;
+  files.upperHits = fOpenFile(files.upperHitPath, "wb");
+  files.lowerHits = files.upperHits ? fOpenFile(files.lowerHitPath, "wb") : nullptr;
+  files.table = files.lowerHits ? fOpenFile(base + ".txt", "wb") : nullptr;
+  files.log = files.table ? fOpenFile(base + "Log.txt", "wb") : nullptr;
+  if (files.log != nullptr) return true;
+  fCloseExperimentFiles(files);
+  return false;
+}
+
+void fCloseExperimentFiles(ExperimentFiles& files) {
+  for (FILE** file : {&files.upperHits, &files.lowerHits, &files.table, &files.log}) {
+    if (*file != nullptr) std::fclose(*file);
+    *file = nullptr;
+  }
+}
+
+void fRemoveHitFiles(const std::string& D) {
+  fPlatformRemove((D + kUpperHitFile).c_str());
+  fPlatformRemove((D + kLowerHitFile).c_str());
+}
+
+bool fMatchExperimentReads(const std::string& readsPath, HitBuffer& hits, ExperimentFiles& files) {
+  std::ifstream reads;
+  bool opened = fOpenReadStream(readsPath, reads);
+  if (opened) fRunReadPass(reads, hits, files.upperHits, files.lowerHits);
+  std::fclose(files.upperHits);
+  std::fclose(files.lowerHits);
+  files.upperHits = files.lowerHits = nullptr;
+  if (!opened) return false;
+  if (FellIntoGenome == 0) {
+    // The hit files stay, and so do the empty table and log.
+    std::fputs(kNoDetectedReads, stdout);
+    fWaitKey();
+    return false;
+  }
+  return true;
+}
+
+void fReleaseLineBuffer(char*& line) {
+  std::free(line);
+  line = nullptr;
 }
 
 bool fWriteRunLog(FILE* log, const char* header, const std::string& genomePath, const std::string& readsPath,

@@ -56,6 +56,33 @@ void fReleaseGenomeTexts(HitBuffer& hits);
 // appending its hits to the two hit files.
 void fRunReadPass(std::istream& reads, HitBuffer& hits, FILE* upperHits, FILE* lowerHits);
 
+// The files of one experiment: the hit files D + "Rna_fiUp.tmp" and
+// D + "Rna_fiLw.tmp", the site table and the log.
+struct ExperimentFiles {
+  std::string upperHitPath;
+  std::string lowerHitPath;
+  FILE* upperHits = nullptr;
+  FILE* lowerHits = nullptr;
+  FILE* table = nullptr;
+  FILE* log = nullptr;
+};
+// Opens, with "wb" and in this order, both hit files, `base` + ".txt" and
+// `base` + "Log.txt". At the first that fails (the operator has been told)
+// the ones opened before it are closed, left empty, and false returned.
+bool fOpenExperimentFiles(const std::string& D, const std::string& base, ExperimentFiles& files);
+// Closes whatever of the four is still open.
+void fCloseExperimentFiles(ExperimentFiles& files);
+// Deletes both hit files of the result directory D.
+void fRemoveHitFiles(const std::string& D);
+
+// Streams the reads file through the matcher into the hit files, then closes
+// the hit files. False, once the operator has been told, if the reads file
+// can't be opened or no read fell into the genome.
+bool fMatchExperimentReads(const std::string& readsPath, HitBuffer& hits, ExperimentFiles& files);
+
+// Frees a shared line buffer and clears its reference.
+void fReleaseLineBuffer(char*& line);
+
 // Finds the hits of the read in InputLine (upper-case letters) and WorkLine
 // (codes) on both strands and writes them, one write per strand.
 void fMatchReplacedEnd(HitBuffer& hits, FILE* upperHits, FILE* lowerHits);
