@@ -24,7 +24,7 @@ const char kSizesRefused[] =
     "12..5119, the tip in 0..15 letters and immutSz must not be negative";
 const char kNoMemoryForTexts[] = "\nno memory for SqMem";
 const char kGenomeEmpty[] = "\ngenome file is empty: ";
-const char kGenomeTooLarge[] = "\ngenome file too large (2^31 bytes or more): ";
+const char kGenomeTooLarge[] = "\ngenome file too large to number its positions in 32 bits: ";
 const char kGenomeShortRead[] = "\ngenome file could not be read whole: ";
 const char kNonNucleotide[] = "\ngenome: in seq position = %d is non{ACGT)-symbol = %c";
 const char kCountReport[] =
@@ -64,6 +64,11 @@ bool fLoadGenomeTexts(const std::string& path, int32_t continuation, HitBuffer& 
     if (probe == nullptr) return false;
     std::fclose(probe);
     fSayAndWait(L == 0 ? kGenomeEmpty : kGenomeTooLarge, path);
+    return false;
+  }
+  // Positions past the genome's end, up to L + continuation, must still be 32-bit numbers.
+  if (L > INT32_MAX - continuation - 1) {
+    fSayAndWait(kGenomeTooLarge, path);
     return false;
   }
   // Position 0 unused, letters 1..L, the continuation, one byte for a string end.

@@ -1,6 +1,8 @@
 // RandExt end to end: the executable run on hand-made genomes and reads.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -161,6 +163,19 @@ TEST(RandExt, GenomeAndReadsFailuresLeaveTheFourFilesEmpty) {
   EXPECT_NE(result.console.find("\nexecuting...\ni can't open " + folder.path("nowhere.txt") + "\ndone\n"),
             std::string::npos)
       << result.console;
+}
+
+TEST(RandExt, AGenomeWhosePositionsPastItsEndOutgrow32BitsIsRefused) {
+  RunFolder folder;
+  folder.write("g.txt", "");
+  // A sparse file: its last letter and 24 letters of continuation would run past 2^31 - 1.
+  std::filesystem::resize_file(folder.path("g.txt"), (uintmax_t{1} << 31) - 10);
+  folder.write("r.txt", kReads);
+  RunResult result = fRunRandExt(folder, "big");
+  EXPECT_EQ(result.console, fEcho(folder, "big") + "\nexecuting...\ngenome file too large to number its positions in 32 "
+                                                   "bits: " + folder.path("g.txt") + "\ndone\n");
+  for (const char* name : {"Rna_fiLw.tmp", "Rna_fiUp.tmp", "big_20!5!1!.txt", "big_20!5!1!Log.txt"})
+    EXPECT_EQ(folder.read(name), "") << name;
 }
 
 TEST(RandExt, SizesTheIndexCannotServeAreRefusedBeforeAnythingIsWritten) {
