@@ -2,6 +2,7 @@
 // bases, kept from 26 bases on, in the orientation that matched.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,16 @@ TEST(MapReadsOnToSeq, EmptyReadsFileGivesZeroCountsAndNoRows) {
   EXPECT_EQ(folder.run().console, "\nsaving the result\ndone\n");
   EXPECT_EQ(folder.read("reads_In.bin"), "");
   EXPECT_EQ(folder.read("reads_In[20-40]genome_Log.txt"), fLog(folder, 0, 0, 0, ""));
+}
+
+TEST(MapReadsOnToSeq, KeptStretchFileThatCantBeCreatedStopsBeforeTheLog) {
+  RunFolder folder;
+  folder.write("genome.bin", fCodes(fRandomLetters(50, 13)));
+  folder.write("reads.bin", "");
+  std::filesystem::create_directory(folder.path("reads_In.bin"));
+  fSelectRun(folder, "fMapReadsOnToSeq", "genome.bin", "reads.bin", 20, 40);
+  EXPECT_EQ(folder.run().console, "\ni can't open " + folder.path("reads_In.bin") + "\ndone\n");
+  EXPECT_FALSE(folder.exists("reads_In[20-40]genome_Log.txt"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // fMatchReadsT_VarSzO end to end: weighted counts per genome position and strand.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -100,6 +101,19 @@ TEST(MatchReadsVarSz, NoReadInScopeStillWritesEveryFile) {
   EXPECT_EQ(folder.run().console, "\nsaving the result\ndone\n");
   EXPECT_EQ(folder.read("reads[20-30]genome_Log.txt"), fLog(folder, 20, 30, 2, 2, 0, 0, 0, 0, 0));
   EXPECT_EQ(folder.read("reads[20-30]genome_Up1.txt"), fTable(1, 30, {}));
+  EXPECT_EQ(folder.read("reads[20-30]genome_Lw1.txt"), fTable(1, 30, {}));
+}
+
+TEST(MatchReadsVarSz, ATableFileThatCantBeCreatedIsReportedAndTheOthersAreStillWritten) {
+  RunFolder folder;
+  folder.write("genome.bin", fCodes(fRandomLetters(30, 6)));
+  folder.write("reads.bin", fCodes("ACGT\n"));
+  // A folder in the way of the upper-strand table.
+  std::filesystem::create_directory(folder.path("reads[20-30]genome_Up1.txt"));
+  fSelectRun(folder, "fMatchReadsT_VarSzO", "genome.bin", "reads.bin", 20, 30);
+  EXPECT_EQ(folder.run().console,
+            "\nsaving the result\ni can't open " + folder.path("reads[20-30]genome_Up1.txt") + "\ndone\n");
+  EXPECT_EQ(folder.read("reads[20-30]genome_Log.txt"), fLog(folder, 20, 30, 1, 1, 0, 0, 0, 0, 0));
   EXPECT_EQ(folder.read("reads[20-30]genome_Lw1.txt"), fTable(1, 30, {}));
 }
 
