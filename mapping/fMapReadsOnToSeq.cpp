@@ -30,11 +30,12 @@ constexpr int32_t kKeyEnd = kSkipped + 16;
 constexpr int32_t kShortestKept = 26;
 
 int32_t* StretchCounts = nullptr;  // indexed by stretch length, every length a record can give
-int32_t GenomeTail = 0;            // bases of circular copy after Genome[GenomeLength]
+// Bases of circular copy after Genome[GenomeLength] that every genome load gives.
+constexpr int32_t kGuaranteedTail = 16;
 
 // Genome base i of the circle: past the tail copy, positions wrap round.
 inline unsigned char fCircularBase(int64_t i, int32_t n) {
-  if (i > static_cast<int64_t>(n) + GenomeTail) i = (i - 1) % n + 1;
+  if (i > static_cast<int64_t>(n) + kGuaranteedTail) i = (i - 1) % n + 1;
   return Genome[i];
 }
 
@@ -47,7 +48,7 @@ int32_t fBestStretchEnd(const unsigned char* read, int32_t length, int32_t n) {
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     // read[e] stands against Genome[p + e - 3]; the direct part stays inside the tail copy.
     const unsigned char* after = Genome + p + 16;  // the genome base against read[19]
-    int64_t directEnd = static_cast<int64_t>(n) + GenomeTail - p + kSkipped + 1;
+    int64_t directEnd = static_cast<int64_t>(n) + kGuaranteedTail - p + kSkipped + 1;
     int32_t end = directEnd < length ? static_cast<int32_t>(directEnd) : length;
     int32_t e = kKeyEnd;
     while (e < end && after[e - kKeyEnd] == read[e]) ++e;
@@ -97,8 +98,6 @@ void fMapOneReadStretch(int32_t length, FILE* kept, int32_t n) {
 void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
           int32_t n) {
   if (!fBuild16Chain(n)) return;
-  // The dispatcher's tail copy.
-  GenomeTail = MaxReadSize > 16 ? MaxReadSize : 16;
   const int32_t slots = MaxLineLength + 1;
   StretchCounts = static_cast<int32_t*>(std::calloc(static_cast<size_t>(slots), sizeof(int32_t)));
   if (StretchCounts == nullptr) {
