@@ -118,6 +118,21 @@ TEST(RandExt, MisNuZeroMakesWholeMatchesHits) {
   }
 }
 
+TEST(RandExt, LowerStrandSitesAtTheCircleJunctionCountBackFromTheGenomesEnd) {
+  // Lower position 1 prints as posInSq L = 40; lower position 30 reads its
+  // last 11 letters and then the lower strand's first ones (posInSq 11).
+  RunFolder folder;
+  folder.write("g.txt", kGenome);
+  folder.write("r.txt",
+               "CAGGGGCCGGGGTTGGAGTGCCCCA\nGACTGTGATCCCAGGGGCCGAAAAC\n"
+               "CAGGGGCCGGGGTTGGAGTGCCCCA\nGACTGTGATCCCAGGGGCCGAAAAC\n");
+  fRunRandExt(folder, "j");
+  EXPECT_EQ(folder.read("j_20!5!1!.txt"),
+            "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu"
+            "\n40\t2\t0.0000\t-\tCAGGGGCCGGGGTTGGAGTGcccca\t2"
+            "\n11\t2\t0.0000\t-\tGACTGTGATCCCAGGGGCCGaaaac\t2");
+}
+
 TEST(RandExt, NoDetectedReadsLeavesHitFilesAndEmptyResults) {
   RunFolder folder;
   folder.write("g.txt", kGenome);
