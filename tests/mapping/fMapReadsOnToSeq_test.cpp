@@ -2,7 +2,9 @@
 // bases, kept from 26 bases on, in the orientation that matched.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,64 @@ TEST(MapReadsOnToSeq, KeptStretchFileThatCantBeCreatedStopsBeforeTheLog) {
   fSelectRun(folder, "fMapReadsOnToSeq", "genome.bin", "reads.bin", 20, 40);
   EXPECT_EQ(folder.run().console, "\ni can't open " + folder.path("reads_In.bin") + "\ndone\n");
   EXPECT_FALSE(folder.exists("reads_In[20-40]genome_Log.txt"));
+}
+
+// The longest stretch of a read by a scan of every genome position, going
+// round the circle as often as the read needs: what the index and the tail
+// copy must reproduce.
+TEST(MapReadsOnToSeq, StretchesAgreeWithAScanOfTheCircularGenome) {
+  std::mt19937 random(41);
+  for (int round = 0; round < 4; ++round) {
+    const int32_t n = 20 + static_cast<int32_t>(random() % 60);
+    std::string genome(n, 'A');
+    for (char& letter : genome) letter = "AC"[random() & 1];  // two letters: many repeats
+    auto at = [&](int64_t p, int32_t length) {
+      std::string text;
+      for (int32_t i = 0; i < length; ++i) text += genome[(p - 1 + i) % n];
+      return text;
+    };
+    std::vector<std::string> lines;
+    std::string kept;
+    std::map<int32_t, int32_t> histogram;
+    int32_t into = 0, sum = 0;
+    for (int read = 0; read < 40; ++read) {
+      const int32_t length = 29 + static_cast<int32_t>(random() % 150);
+      std::string letters = at(1 + random() % n, length);
+      if (random() & 1) letters[random() % length] = "ACGT"[random() & 3];
+      if (random() & 1) letters = fReverseComplement(letters);
+      lines.push_back(letters);
+      // e: how far from base 3 on the read follows the genome from some position whose 16 bases match.
+      auto bestEnd = [&](const std::string& oriented) {
+        int32_t best = 0;
+        for (int32_t p = 1; p <= n; ++p) {
+          if (at(p, 16) != oriented.substr(3, 16)) continue;
+          int32_t e = 19;
+          while (e < length && genome[(p + e - 4) % n] == oriented[e]) ++e;
+          best = std::max(best, e);
+        }
+        return best;
+      };
+      const std::string lower = fReverseComplement(letters);
+      const int32_t upperEnd = bestEnd(letters), lowerEnd = bestEnd(lower);
+      const std::string& oriented = upperEnd >= lowerEnd ? letters : lower;
+      const int32_t stretch = std::max(upperEnd, lowerEnd) - 3;
+      if (stretch < 26) continue;
+      kept += oriented.substr(3, stretch) + "\n";
+      ++histogram[stretch];
+      ++into;
+      sum += stretch;
+    }
+    std::string rows;
+    for (const auto& [stretch, count] : histogram) rows += "\n" + std::to_string(stretch) + "\t" + std::to_string(count);
+
+    RunFolder folder;
+    folder.write("genome.bin", fCodes(genome));
+    folder.write("reads.bin", fCodes(fLines(lines)));
+    fSelectRun(folder, "fMapReadsOnToSeq", "genome.bin", "reads.bin", 20, 40);
+    folder.run();
+    ASSERT_EQ(folder.read("reads_In.bin"), fCodes(kept)) << genome;
+    ASSERT_EQ(folder.read("reads_In[20-40]genome_Log.txt"), fLog(folder, 40, into, sum, rows)) << genome;
+  }
 }
 
 }  // namespace
