@@ -1,6 +1,8 @@
 // Circular RNA: reads that are circular permutations of a genome segment of
 // their own length, found from the read's first and last 12 bases on both
 // strands. One result file holds the run's counts and the hits by position.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <new>
@@ -243,7 +245,9 @@ void fIdentifyCircularRna(std::string ParamFilePath) {
   const std::string readsPath = params["pthReads"];
   MinReadSize = fParamNumber("rMinSz", params["rMinSz"]);
   MaxReadSize = fParamNumber("rMaxSz", params["rMaxSz"]);
-  SizeScopeWidth = MaxReadSize - MinReadSize + 1;
+  // The width of an extreme scope (say -5 to 2^31 - 1) is held at the 32-bit limits.
+  const int64_t width = static_cast<int64_t>(MaxReadSize) - MinReadSize + 1;
+  SizeScopeWidth = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, width)));
 
   std::printf(kEcho, genomePath.c_str(), readsPath.c_str());
   fWaitKey();

@@ -153,6 +153,14 @@ TEST(CircularRna, MissingGenomeLeavesNoScratchFiles) {
   EXPECT_EQ(folder.read("r_RCircular.txt"), "");
 }
 
+TEST(CircularRna, AScopeUpToTheLargestSizeRunsThrough) {
+  RunFolder folder;
+  RunResult result = fRunCircular(folder, kGenome, fRotated(54, 6, 8) + "\n", "-5", "2147483647");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(folder.read("r_RCircular.txt"), fHeader(folder, "[-5,2147483647]", {1, 1, 0, 0, 1, 1, 0, 1}) +
+                                                "\n+54\t" + fSegment(54, 6, 8));
+}
+
 TEST(CircularRna, UnconvertibleSizeStopsBeforeTheEcho) {
   RunFolder folder;
   RunResult result = fRunCircular(folder, kGenome, "", "", "40");
