@@ -35,6 +35,17 @@ inline std::string fRotated(int pos, int left, int right) {
   return fStretch(pos + left, pos + left + 11 + right) + fStretch(pos, pos + left - 1);
 }
 
+// A genome of `length` bases from a fixed generator, the same in every run.
+inline std::string fFixedRandomGenome(int length) {
+  std::string genome;
+  unsigned state = 12345;
+  for (int i = 0; i < length; ++i) {
+    state = state * 1103515245u + 12345u;
+    genome += "ACGT"[(state >> 16) & 3];
+  }
+  return genome;
+}
+
 inline std::string fReverseComplement(const std::string& s) {
   std::string out(s.rbegin(), s.rend());
   for (char& c : out) c = c == 'A' ? 'T' : c == 'C' ? 'G' : c == 'G' ? 'C' : 'A';

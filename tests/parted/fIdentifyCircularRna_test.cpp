@@ -95,12 +95,7 @@ TEST(CircularRna, ReadingStopsAfterTheReadThatTakesTheUpperCountAbove9995) {
 }
 
 TEST(CircularRna, ReadsLongerThan139KeepTheirPartsWhole) {
-  std::string genome;
-  unsigned state = 12345;
-  for (int i = 0; i < 300; ++i) {
-    state = state * 1103515245u + 12345u;
-    genome += "ACGT"[(state >> 16) & 3];
-  }
+  const std::string genome = fFixedRandomGenome(300);
   // Tail 150 from the head seed; from the end seed, extension 138 and head 140.
   std::string read = genome.substr(150, 140) + genome.substr(0, 150);
   RunFolder folder;

@@ -101,12 +101,7 @@ TEST(PartedReads, ReadingStopsAfterTheReadThatTakesTheUpperCountAbove9995) {
 TEST(PartedReads, ReadsLongerThan139KeepTheirPartsWhole) {
   // A 300-base genome from a fixed generator holds a read of 290 bases whose
   // parts (tail 150, extension 128) overflow 8 bits.
-  std::string genome;
-  unsigned state = 12345;
-  for (int i = 0; i < 300; ++i) {
-    state = state * 1103515245u + 12345u;
-    genome += "ACGT"[(state >> 16) & 3];
-  }
+  const std::string genome = fFixedRandomGenome(300);
   std::string read = genome.substr(150, 140) + genome.substr(0, 150);  // tail 150, extension 128
   RunFolder folder;
   folder.write("g.bin", fCodes(genome));
