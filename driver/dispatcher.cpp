@@ -67,7 +67,7 @@ bool fReadRunArguments(const std::string& paramFilePath, Takes takes, RunArgumen
   args.GenomePath = params["pthGnm"];
   MinReadSize = fParamNumber("rMinSz", params["rMinSz"]);
   MaxReadSize = fParamNumber("rMaxSz", params["rMaxSz"]);
-  SizeScopeWidth = MaxReadSize - MinReadSize + 1;
+  SizeScopeWidth = fSizeScopeWidth(MinReadSize, MaxReadSize);
   if (takes == Takes::kRateArguments) {
     args.RateReadsArg = params["diReads"] + PlatformSeparator;
     args.RateExtraArg = params["pthList"];
@@ -148,10 +148,12 @@ int ProcedureDispatcher(int argc, char** argv) {
   selection.close();
 
   MaxLineLength = kLineBufferSize;
-  SizeScopeWidth = MaxReadSize - MinReadSize + 1;
+  SizeScopeWidth = fSizeScopeWidth(MinReadSize, MaxReadSize);
   InputLine = static_cast<char*>(std::malloc(kLineBufferSize));
   WorkLine = static_cast<char*>(std::malloc(kLineBufferSize));
   if (InputLine == nullptr || WorkLine == nullptr) {
+    std::free(InputLine);
+    std::free(WorkLine);
     std::fputs(kNoMemoryForBuffers, stdout);
     fWaitKey();
     return 0;

@@ -83,9 +83,11 @@ GenomeLoad fLoadCodedGenome(const std::string& path, bool letterFile, int32_t ta
     fReleaseGenome();
     return GenomeLoad::kFailed;
   }
-  // Ascending copies: a genome shorter than the copy repeats itself.
-  for (int32_t k = 1; k <= tail; ++k) Genome[n + k] = Genome[k];
-  for (int32_t k = 1; k <= head; ++k) Genome[1 - k] = Genome[n + 1 - k];
+  // Ascending copies: a genome shorter than the copy repeats itself. The
+  // counters are 64-bit so that a tail of 2^31 - 1 bases (rMaxSz at its
+  // largest) ends its loop.
+  for (int64_t k = 1; k <= tail; ++k) Genome[n + k] = Genome[k];
+  for (int64_t k = 1; k <= head; ++k) Genome[1 - k] = Genome[n + 1 - k];
   length = n;
   return GenomeLoad::kLoaded;
 }

@@ -1,5 +1,6 @@
 #include "driver/run_state.h"
 
+#include <cstdint>
 #include <cstring>
 
 unsigned char NucleotideCode[256];
@@ -42,6 +43,13 @@ void fInitCodingTables() {
   ComplementTable[static_cast<unsigned char>('C')] = 'G';
   ComplementTable[static_cast<unsigned char>('G')] = 'C';
   ComplementTable[static_cast<unsigned char>('T')] = 'A';
+}
+
+int32_t fSizeScopeWidth(int32_t minSize, int32_t maxSize) {
+  int64_t width = static_cast<int64_t>(maxSize) - minSize + 1;
+  if (width > INT32_MAX) return INT32_MAX;
+  if (width < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(width);
 }
 
 void fKeyToLetters(uint32_t key, int32_t n) {

@@ -24,6 +24,10 @@ extern int32_t MinReadSize;
 extern int32_t MaxReadSize;
 extern int32_t SizeScopeWidth;
 
+// maxSize - minSize + 1, held within 32 bits: a scope as wide as [-2^31, 2^31-1]
+// gives the largest width instead of wrapping round to a small one.
+int32_t fSizeScopeWidth(int32_t minSize, int32_t maxSize);
+
 // The loaded genome, numbered from 1: Genome[1] .. Genome[GenomeLength].
 // GenomeStore is the allocation that also holds the circular copies.
 extern unsigned char* GenomeStore;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <string>
 
@@ -57,6 +58,21 @@ TEST_F(Coding, KeysFillTheirBitsAndSpellBack) {
   std::fill(std::begin(work_), std::end(work_), '#');
   fKeyToLetters(key, 0);
   EXPECT_EQ(work_[0], '#');
+}
+
+TEST(SizeScope, WidthCountsBothEndsAndStaysWithin32Bits) {
+  struct Case {
+    int32_t minSize, maxSize, width;
+  } cases[] = {
+      {0, 0, 1},
+      {16, 20, 5},
+      {20, 16, -3},
+      {INT32_MIN, INT32_MAX, INT32_MAX},
+      {-1, INT32_MAX, INT32_MAX},
+      {INT32_MAX, INT32_MIN, INT32_MIN},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(fSizeScopeWidth(c.minSize, c.maxSize), c.width) << c.minSize << ".." << c.maxSize;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Start-up and dispatch, driven through the real executable.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -61,12 +63,16 @@ TEST(Dispatcher, GenomeThatCannotBeLoadedSkipsTheProcedure) {
   RunFolder folder;
   folder.write("bad.bin", fCodes("ACGT") + "N");
   folder.write("empty.bin", "");
+  folder.write("huge.bin", "");
+  ASSERT_EQ(truncate(folder.path("huge.bin").c_str(), INT64_C(0x80000000)), 0);  // sparse: 2^31 bytes
   struct Case {
     std::string genome, console;
   } cases[] = {
       {folder.path("missing.bin"), "\ni can't open " + folder.path("missing.bin") + "\ndone\n"},
       {folder.path("bad.bin"), "\ngenome: position = 6non{ACGT) symbol = N\ndone\n"},
       {folder.path("empty.bin"), "\ngenome file is empty: " + folder.path("empty.bin") + "\ndone\n"},
+      {folder.path("huge.bin"),
+       "\ngenome file too large (2^31 bytes or more): " + folder.path("huge.bin") + "\ndone\n"},
   };
   for (const Case& c : cases) {
     folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", c.genome}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
@@ -74,6 +80,36 @@ TEST(Dispatcher, GenomeThatCannotBeLoadedSkipsTheProcedure) {
     RunResult result = folder.run();
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.console, c.console);
+  }
+}
+
+// Each key wait takes one byte of standard input and leaves the rest to the
+// next program; a run that stops on a bad number takes none.
+TEST(Dispatcher, KeyWaitsTakeOneByteEachWhereTheRunStops) {
+  struct Case {
+    const char* what;
+    const char* procedure;  // nullptr: no selection file
+    std::string genome;
+    const char* minSize;
+    std::string leftOver;
+  } cases[] = {
+      {"missing selection file", nullptr, "g.bin", "16", "23456"},
+      {"unknown procedure: only the closing wait", "fNothing", "g.bin", "16", "23456"},
+      {"missing genome, then the closing wait", "fTestGenomeSborka", "none.bin", "16", "3456"},
+      {"an unconvertible size waits for nothing", "fTestGenomeSborka", "g.bin", "x", "123456"},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", folder.path(c.genome)},
+                            {"rMinSz", c.minSize}, {"rMaxSz", "20"}});
+    if (c.procedure != nullptr) folder.select(folder.path("p.txt"), c.procedure);
+    std::string command = "cd '" + folder.dir() + "' && printf 123456 | { ./vantrels >/dev/null; printf '|'; cat; }";
+    FILE* console = popen(command.c_str(), "r");
+    ASSERT_NE(console, nullptr);
+    char text[64] = {};
+    size_t got = fread(text, 1, sizeof text - 1, console);
+    pclose(console);
+    EXPECT_EQ(std::string(text, got), "|" + c.leftOver) << c.what;
   }
 }
 

@@ -1,6 +1,8 @@
-// Path helpers, parameter files and the reads-line reader.
+// File sizes, path helpers, parameter files and the reads-line reader.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 
@@ -29,6 +31,22 @@ TEST(PathHelpers, StemsAndExtensionsWithEitherSeparator) {
     EXPECT_EQ(fStripExtension(c.path), c.stripped) << c.path;
     EXPECT_EQ(fFileStem(c.path), c.stem) << c.path;
   }
+}
+
+TEST(FileSize, BytesOrMinusOneForMissingAndTooLargeFiles) {
+  RunFolder folder;
+  folder.write("empty", "");
+  folder.write("five", "ACGT\n");
+  // Sparse files: their size is set without writing the bytes.
+  folder.write("largest", "");
+  folder.write("too_large", "");
+  ASSERT_EQ(truncate(folder.path("largest").c_str(), INT64_C(0x7FFFFFFF)), 0);
+  ASSERT_EQ(truncate(folder.path("too_large").c_str(), INT64_C(0x80000000)), 0);
+  struct Case {
+    std::string name;
+    int32_t size;
+  } cases[] = {{"missing", -1}, {"empty", 0}, {"five", 5}, {"largest", 2147483647}, {"too_large", -1}};
+  for (const Case& c : cases) EXPECT_EQ(fFileSize(folder.path(c.name)), c.size) << c.name;
 }
 
 TEST(ParamFile, RecordsOfFourLines) {
