@@ -40,25 +40,22 @@ bool fCheckBases(int32_t n, bool letterFile) {
 }
 }  // namespace
 
+int32_t fGenomeFileSize(const std::string& path) {
+  int32_t n = fFileSize(path);
+  if (n > 0) return n;
+  // Missing (fOpenFile says so), empty, or too large to number its bases.
+  FILE* probe = fOpenFile(path, "rb");
+  if (probe == nullptr) return -1;
+  std::fclose(probe);
+  fSayAndWait(n == 0 ? kGenomeEmpty : kGenomeTooLarge, path);
+  return -1;
+}
+
 GenomeLoad fLoadCodedGenome(const std::string& path, bool letterFile, int32_t tail, int32_t head,
                             int32_t& length) {
   length = 0;
-  int32_t n = fFileSize(path);
-  if (n < 0) {
-    // Either the file is missing (fOpenFile says so) or it is too large to hold.
-    FILE* probe = fOpenFile(path, "rb");
-    if (probe == nullptr) return GenomeLoad::kFailed;
-    std::fclose(probe);
-    fSayAndWait(kGenomeTooLarge, path);
-    return GenomeLoad::kFailed;
-  }
-  if (n == 0) {
-    FILE* probe = fOpenFile(path, "rb");
-    if (probe == nullptr) return GenomeLoad::kFailed;
-    std::fclose(probe);
-    fSayAndWait(kGenomeEmpty, path);
-    return GenomeLoad::kFailed;
-  }
+  int32_t n = fGenomeFileSize(path);
+  if (n < 0) return GenomeLoad::kFailed;
   if (tail < kMinimumTail) tail = kMinimumTail;
   if (head < 0) head = 0;
 

@@ -11,6 +11,11 @@ enum class GenomeLoad {
   kFailed     // the operator was told why (message and key wait); nothing allocated
 };
 
+// The genome file's size n when it can be held (1 <= n < 2^31). Otherwise says
+// why (a missing file through fOpenFile, an empty or too large one), waits for
+// a key and returns -1.
+int32_t fGenomeFileSize(const std::string& path);
+
 // Loads the genome file at `path` into GenomeStore/Genome:
 // - `letterFile`: the file holds letters A, C, G, T (either case), converted to
 //   codes; otherwise it holds code bytes 0..3. Any other byte stops the load
