@@ -75,9 +75,11 @@ bool fReadRunArguments(const std::string& paramFilePath, Takes takes, RunArgumen
   return true;
 }
 
-// Loads the coded genome for the procedures that expect it in Genome.
+// Loads the coded genome for the procedures that expect it in Genome. The tail
+// copy covers the longest read in scope; no line, so no read, is longer than
+// MaxLineLength, so a larger scope costs no more memory.
 bool fLoadGenomeForProcedure(const std::string& genomePath) {
-  int32_t tail = MaxReadSize > 16 ? MaxReadSize : 16;
+  int32_t tail = MaxReadSize < MaxLineLength ? MaxReadSize : MaxLineLength;
   int32_t length = 0;
   GenomeLoad load = fLoadCodedGenome(genomePath, false, tail, 0, length);
   if (load == GenomeLoad::kNoMemory) {
