@@ -58,6 +58,22 @@ int fUsageProblem(FILE* err, const char* command, const char* usage, const std::
   return kPrepUsage;
 }
 
+int fParseInOutCommand(const std::vector<std::string>& args, const std::set<std::string>& switches,
+                       const std::set<std::string>& valued, const char* command, const char* usage,
+                       const char* help, FILE* out, FILE* err, CommandLine& line) {
+  std::string problem;
+  if (!fParseCommandLine(args, switches, valued, line, problem)) return fUsageProblem(err, command, usage, problem);
+  if (line.help) {
+    std::fputs(usage, out);
+    std::fputs(help, out);
+    return kPrepDone;
+  }
+  if (line.operands.size() != 2) return fUsageProblem(err, command, usage, "needs IN and OUT");
+  if (line.operands[0] == line.operands[1])
+    return fUsageProblem(err, command, usage, "IN and OUT must be different files");
+  return kGoOn;
+}
+
 bool fParseCount(const std::string& text, int64_t limit, int64_t& value) {
   if (text.empty() || text.size() > 18) return false;
   value = 0;

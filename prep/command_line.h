@@ -30,6 +30,15 @@ void fSay(FILE* err, const char* command, const char* format, ...)
 // A usage problem: the message, then the command's usage line, exit code 2.
 int fUsageProblem(FILE* err, const char* command, const char* usage, const std::string& problem);
 
+// Parses the command line of a command that reads IN and writes OUT. Returns
+// kGoOn when the command goes on, with IN and OUT (two different files) in
+// line.operands; otherwise the exit code to end with: help printed on `out`, or
+// a usage problem said on `err`.
+constexpr int kGoOn = -1;
+int fParseInOutCommand(const std::vector<std::string>& args, const std::set<std::string>& switches,
+                       const std::set<std::string>& valued, const char* command, const char* usage,
+                       const char* help, FILE* out, FILE* err, CommandLine& line);
+
 // A whole decimal number of at most `limit`; false for anything else.
 bool fParseCount(const std::string& text, int64_t limit, int64_t& value);
 

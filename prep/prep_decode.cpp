@@ -36,17 +36,10 @@ static const unsigned char kRefused = 0;
 
 int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
   CommandLine line;
-  std::string problem;
-  if (!fParseCommandLine(args, {}, {}, line, problem)) return fUsageProblem(err, kCommand, kUsage, problem);
-  if (line.help) {
-    std::fputs(kUsage, out);
-    std::fputs(kHelp, out);
-    return kPrepDone;
-  }
-  if (line.operands.size() != 2) return fUsageProblem(err, kCommand, kUsage, "needs IN and OUT");
+  int ended = fParseInOutCommand(args, {}, {}, kCommand, kUsage, kHelp, out, err, line);
+  if (ended != kGoOn) return ended;
   const std::string& inPath = line.operands[0];
   const std::string& outPath = line.operands[1];
-  if (inPath == outPath) return fUsageProblem(err, kCommand, kUsage, "IN and OUT must be different files");
 
   unsigned char letterOf[256] = {};
   letterOf[0] = 'A', letterOf[1] = 'C', letterOf[2] = 'G', letterOf[3] = 'T', letterOf['\n'] = '\n';

@@ -98,18 +98,10 @@ static void fListRecords(FILE* err, const std::vector<RecordSummary>& records) {
 
 int fPrepGenome(const std::vector<std::string>& args, FILE* out, FILE* err) {
   CommandLine line;
-  std::string problem;
-  if (!fParseCommandLine(args, {"--coded"}, {"--record", "--non-acgt"}, line, problem))
-    return fUsageProblem(err, kCommand, kUsage, problem);
-  if (line.help) {
-    std::fputs(kUsage, out);
-    std::fputs(kHelp, out);
-    return kPrepDone;
-  }
-  if (line.operands.size() != 2) return fUsageProblem(err, kCommand, kUsage, "needs IN and OUT");
+  int ended = fParseInOutCommand(args, {"--coded"}, {"--record", "--non-acgt"}, kCommand, kUsage, kHelp, out, err, line);
+  if (ended != kGoOn) return ended;
   const std::string& inPath = line.operands[0];
   const std::string& outPath = line.operands[1];
-  if (inPath == outPath) return fUsageProblem(err, kCommand, kUsage, "IN and OUT must be different files");
   bool coded = line.switches.count("--coded") != 0;
 
   Policy policy = Policy::kFail;

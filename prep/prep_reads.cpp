@@ -68,18 +68,10 @@ static void fAppendReason(std::string& reasons, const char* format, uint64_t cou
 
 int fPrepReads(const std::vector<std::string>& args, FILE* out, FILE* err) {
   CommandLine line;
-  std::string problem;
-  if (!fParseCommandLine(args, {"--coded"}, {"--min-len", "--max-len"}, line, problem))
-    return fUsageProblem(err, kCommand, kUsage, problem);
-  if (line.help) {
-    std::fputs(kUsage, out);
-    std::fputs(kHelp, out);
-    return kPrepDone;
-  }
-  if (line.operands.size() != 2) return fUsageProblem(err, kCommand, kUsage, "needs IN and OUT");
+  int ended = fParseInOutCommand(args, {"--coded"}, {"--min-len", "--max-len"}, kCommand, kUsage, kHelp, out, err, line);
+  if (ended != kGoOn) return ended;
   const std::string& inPath = line.operands[0];
   const std::string& outPath = line.operands[1];
-  if (inPath == outPath) return fUsageProblem(err, kCommand, kUsage, "IN and OUT must be different files");
   const bool coded = line.switches.count("--coded") != 0;
   int64_t minLength = 0, maxLength = kLengthLimit;
   const bool minGiven = line.values.count("--min-len") != 0, maxGiven = line.values.count("--max-len") != 0;
