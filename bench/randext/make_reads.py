@@ -5,23 +5,15 @@ plus a share of wholly random reads. Deterministic for a given seed.
 
 usage: make_reads.py GENOME OUT [COUNT] [SEED]
 """
+import os
 import sys
+
+# The same deterministic generator as the bundled example's reads.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples"))
+from make_example_reads import Xorshift  # noqa: E402
 
 IMMUT, TIP = 20, 5
 RANDOM_SHARE = 10  # percent
-
-
-class Xorshift:
-    def __init__(self, seed):
-        self.state = (seed * 0x9E3779B97F4A7C15 + 1) & 0xFFFFFFFFFFFFFFFF
-
-    def next(self, bound):
-        x = self.state
-        x ^= (x << 13) & 0xFFFFFFFFFFFFFFFF
-        x ^= x >> 7
-        x ^= (x << 17) & 0xFFFFFFFFFFFFFFFF
-        self.state = x
-        return x % bound
 
 
 def main():
