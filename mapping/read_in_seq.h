@@ -11,13 +11,9 @@
 // Key of a read's first k codes (8 or 16); false when one of them is not a base
 // code, so that such a read matches nowhere.
 inline bool fReadKey(const unsigned char* read, int k, uint32_t& key) {
-  uint32_t built = 0;
   unsigned bases = 0;
-  for (int i = 0; i < k; ++i) {
-    built = (built << 2) + read[i];
-    bases |= read[i];
-  }
-  key = built;
+  for (int i = 0; i < k; ++i) bases |= read[i];
+  key = fKmerKey(read, k);
   return bases <= 3;
 }
 
