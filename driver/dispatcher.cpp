@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
 #include "driver/run_state.h"
@@ -83,8 +84,8 @@ bool fLoadGenomeForProcedure(const std::string& genomePath) {
   int32_t length = 0;
   GenomeLoad load = fLoadCodedGenome(genomePath, false, tail, 0, length);
   if (load == GenomeLoad::kNoMemory) {
-    std::fputs(kNoMemoryForGenome, stdout);
-    fWaitKey();
+    fSay(kNoMemoryForGenome);
+    fPause();
   }
   if (load != GenomeLoad::kLoaded) return false;
   GenomeLength = length;
@@ -156,8 +157,8 @@ int ProcedureDispatcher(int argc, char** argv) {
   if (InputLine == nullptr || WorkLine == nullptr) {
     std::free(InputLine);
     std::free(WorkLine);
-    std::fputs(kNoMemoryForBuffers, stdout);
-    fWaitKey();
+    fSay(kNoMemoryForBuffers);
+    fPause();
     return 0;
   }
 
@@ -168,7 +169,7 @@ int ProcedureDispatcher(int argc, char** argv) {
   InputLine = nullptr;
   std::free(WorkLine);
   WorkLine = nullptr;
-  std::fputs(kDone, stdout);
-  fWaitKey();
+  fSay(kDone);
+  fPause();
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "driver/console.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "platform/platform.h"
 
@@ -24,24 +26,43 @@ void fDropCarriageReturn(char* line) {
 }  // namespace
 
 FILE* fOpenFile(std::string path, const char* mode) {
-  FILE* file = std::fopen(path.c_str(), mode);
+  // A directory opens on some systems and reads as an empty file: refuse it as unopenable.
+  FILE* file = fPlatformIsDirectory(path.c_str()) ? nullptr : std::fopen(path.c_str(), mode);
   if (file == nullptr) {
-    std::fputs(kCantOpen, stdout);
-    std::fputs(path.c_str(), stdout);
-    fWaitKey();
+    fSay(kCantOpen);
+    fSay(path.c_str());
+    fPause();
   }
   return file;
+}
+
+FILE* fOpenOutput(const std::string& path, Outcome& outcome) {
+  FILE* file = fOpenFile(path, "wb");
+  if (file == nullptr) outcome.fFail(RunStatus::kOutputFailed, path);
+  return file;
+}
+
+bool fCloseOutput(FILE* file, const std::string& path, Outcome& outcome) {
+  if (file == nullptr) return false;
+  bool failed = std::ferror(file) != 0;
+  failed = std::fclose(file) != 0 || failed;
+  if (failed) {
+    outcome.fFail(RunStatus::kOutputFailed, path);
+    return false;
+  }
+  outcome.written.push_back(path);
+  return true;
 }
 
 int32_t fFileSize(std::string path) { return fPlatformFileSize(path.c_str()); }
 
 bool fOpenReadStream(std::string path, std::ifstream& stream) {
-  stream.open(path, std::ios::in | std::ios::binary);
+  if (!fPlatformIsDirectory(path.c_str())) stream.open(path, std::ios::in | std::ios::binary);
   if (!stream.is_open()) {
     stream.setstate(std::ios::failbit);
-    std::fputs(kCantOpenStream, stdout);
-    std::fputs(path.c_str(), stdout);
-    fWaitKey();
+    fSay(kCantOpenStream);
+    fSay(path.c_str());
+    fPause();
     return false;
   }
   stream.clear();
@@ -49,11 +70,12 @@ bool fOpenReadStream(std::string path, std::ifstream& stream) {
 }
 
 bool fReadParamFile(ParamMap& map, std::string path) {
-  std::ifstream file(path, std::ios::in | std::ios::binary);
+  std::ifstream file;
+  if (!fPlatformIsDirectory(path.c_str())) file.open(path, std::ios::in | std::ios::binary);
   if (!file.is_open()) {
-    std::fputs(kCantOpen, stdout);
-    std::fputs(path.c_str(), stdout);
-    fWaitKey();
+    fSay(kCantOpen);
+    fSay(path.c_str());
+    fPause();
     return false;
   }
   // A failed read (end of file, or a line of 500 characters or more) leaves the
@@ -92,6 +114,35 @@ std::string fFileStem(const std::string& path) {
   while (start > 0 && !fIsPathSeparator(stripped[start - 1])) --start;
   if (start == 0 && end == stripped.size()) return stripped;
   return stripped.substr(start, end - start);
+}
+
+std::string fScopedName(const std::string& stem, int32_t minSize, int32_t maxSize, const std::string& tail) {
+  return stem + "[" + std::to_string(minSize) + "-" + std::to_string(maxSize) + "]" + tail;
+}
+
+namespace {
+std::map<std::string, std::string>& fShownNames() {
+  static std::map<std::string, std::string> names;
+  return names;
+}
+}  // namespace
+
+const std::string& fShownPath(const std::string& path) {
+  auto found = fShownNames().find(path);
+  return found == fShownNames().end() ? path : found->second;
+}
+
+void fShowPathAs(const std::string& path, const std::string& shown) { fShownNames()[path] = shown; }
+
+bool fParseNumber(const std::string& text, int32_t& value, std::string* rest) {
+  size_t used = 0;
+  try {
+    value = std::stoi(text, &used);
+  } catch (const std::logic_error&) {
+    return false;
+  }
+  if (rest != nullptr) *rest = text.substr(used);
+  return true;
 }
 
 int32_t fParamNumber(const std::string& key, const std::string& value) {

@@ -30,6 +30,19 @@ std::string fStripExtension(const std::string& path);
 // The last path component of the path without its extension.
 std::string fFileStem(const std::string& path);
 
+// A result name with its read-size scope: stem + "[" + min + "-" + max + "]" + tail.
+std::string fScopedName(const std::string& stem, int32_t minSize, int32_t maxSize, const std::string& tail);
+
+// The name a log shows for an input path: the path itself, or the name given
+// for it with fShowPathAs (the command line shows the user's names for the
+// converted copies it hands to a procedure).
+const std::string& fShownPath(const std::string& path);
+void fShowPathAs(const std::string& path, const std::string& shown);
+
+// The standard text-to-int conversion without ending the run: false for a text
+// that holds no number or one outside 32 bits; `rest` is what follows the digits.
+bool fParseNumber(const std::string& text, int32_t& value, std::string* rest = nullptr);
+
 // The decimal 32-bit value of a parameter, converted as the standard text-to-int
 // conversion does. A value that holds no number or lies outside 32 bits ends
 // the run: a message naming key and value, exit code 1.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/run_state.h"
 #include "platform/platform.h"
@@ -18,9 +19,9 @@ const char kGenomeShortRead[] = "\ngenome file could not be read whole: ";
 constexpr int32_t kMinimumTail = 16;
 
 void fSayAndWait(const char* message, const std::string& path) {
-  std::fputs(message, stdout);
-  std::fputs(path.c_str(), stdout);
-  fWaitKey();
+  fSay(message);
+  fSay(path.c_str());
+  fPause();
 }
 
 // Checks and converts Genome[1 .. n] in place; reports the first byte that is not a base.
@@ -30,8 +31,8 @@ bool fCheckBases(int32_t n, bool letterFile) {
     unsigned char code = letterFile ? NucleotideCode[byte] : byte;
     if (code > 3) {
       // The position printed is one more than the base's 1-based position.
-      std::printf("%s%d%s%c", kNonNucleotide, p + 1, kNonNucleotideSymbol, static_cast<char>(byte));
-      fWaitKey();
+      fSayf("%s%d%s%c", kNonNucleotide, p + 1, kNonNucleotideSymbol, static_cast<char>(byte));
+      fPause();
       return false;
     }
     Genome[p] = code;

@@ -20,6 +20,8 @@ unsigned char* Genome = nullptr;
 unsigned char* GenomeLower = nullptr;
 int32_t GenomeLength = 0;
 
+int32_t HitStopLimit = kDefaultHitStopLimit;
+
 int32_t InputReads = 0;
 int32_t IntoGenome = 0;
 int32_t OutOfGenome = 0;

@@ -18,6 +18,8 @@ extern char* InputLine;
 extern char* WorkLine;
 extern int32_t MaxLineLength;
 constexpr int32_t kLineBufferSize = 5120;
+// The longest read a line buffer holds.
+constexpr int32_t kLongestRead = kLineBufferSize - 1;
 
 // Inclusive read-size scope and its width.
 extern int32_t MinReadSize;
@@ -34,6 +36,12 @@ extern unsigned char* GenomeStore;
 extern unsigned char* Genome;
 extern unsigned char* GenomeLower;
 extern int32_t GenomeLength;
+
+// The hit-count stop rule of the parted and circular-RNA procedures: reading
+// stops after the in-scope read that takes the upper-strand hit count above it.
+// 0 reads every read (the hit lists then grow as needed).
+constexpr int32_t kDefaultHitStopLimit = 9995;
+extern int32_t HitStopLimit;
 
 // Read counters; the procedure that uses them resets them before its reads loop.
 extern int32_t InputReads;
@@ -55,6 +63,17 @@ inline uint32_t fKmerKey(const unsigned char* codes, int k) {
   uint32_t key = 0;
   for (int i = 0; i < k; ++i) key = key * 4 + codes[i];
   return key;
+}
+
+// Codes `n` letters into out[0 .. n-1] through NucleotideCode (in place when
+// out == letters). Returns the index of the first byte that is not a base, or n.
+inline int32_t fLettersToCodes(const char* letters, int32_t n, unsigned char* out) {
+  for (int32_t i = 0; i < n; ++i) {
+    unsigned char code = NucleotideCode[static_cast<unsigned char>(letters[i])];
+    if (code > 3) return i;
+    out[i] = code;
+  }
+  return n;
 }
 
 // Reverse complement of coded bases into `out`: out[i] = 3 - codes[length-1-i].

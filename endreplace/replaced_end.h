@@ -7,6 +7,8 @@
 #include <istream>
 #include <string>
 
+#include "driver/run_state.h"
+
 // Sizes of the experiment in process; the aimed read size is ImmutSz + MutTipSz.
 extern int32_t ImmutSz;
 extern int32_t MutTipSz;
@@ -22,7 +24,6 @@ extern int32_t AnalyzedReads;  // reads given to the matcher
 extern int32_t FellIntoGenome; // analysed reads with a hit on either strand
 
 // The longest read a line buffer holds; no aimed size can exceed it.
-constexpr int32_t kLongestRead = 5119;
 
 // One accepted genome position of a read, as stored in the hit files: the
 // 1-based position on the record's own strand, then the tip code.

@@ -84,6 +84,18 @@ int32_t fPlatformFileSize(const char* path) {
   return static_cast<int32_t>(status.st_size);
 }
 
+bool fPlatformIsDirectory(const char* path) {
+#ifdef _WIN32
+  struct _stat64 status;
+  if (_stat64(path, &status) != 0) return false;
+  return (status.st_mode & _S_IFDIR) != 0;
+#else
+  struct stat status;
+  if (stat(path, &status) != 0) return false;
+  return S_ISDIR(status.st_mode);
+#endif
+}
+
 int fPlatformRemove(const char* path) { return std::remove(path); }
 
 void* fAllocateLarge(size_t bytes) {

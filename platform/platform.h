@@ -18,6 +18,9 @@ void fWaitKey();
 // The file's size in bytes, or -1 for a missing file or one of 2^31 bytes or more.
 int32_t fPlatformFileSize(const char* path);
 
+// True when the path names a directory (which must not be read as a file).
+bool fPlatformIsDirectory(const char* path);
+
 // Removes a file; returns 0 on success.
 int fPlatformRemove(const char* path);
 
