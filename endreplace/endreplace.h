@@ -1,9 +1,10 @@
 // RNA end-replacement experiments: reads whose leading part matches the genome
 // while their tip was replaced, grouped into sites with the entropy of their tips.
 #pragma once
+#include "driver/outcome.h"
 #include <string>
 
 // Run by the name "RandExt".
-void fCutRnaWithReplacedEnd(std::string ParamFilePath);
+Outcome fCutRnaWithReplacedEnd(std::string ParamFilePath);
 // Run by the name "RandExtTaskList".
-void fCutRnaReplacedEnd_BaseTaskList(std::string ParamFilePath);
+Outcome fCutRnaReplacedEnd_BaseTaskList(std::string ParamFilePath);

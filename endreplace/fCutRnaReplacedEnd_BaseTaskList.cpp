@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/file_helpers.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "endreplace/endreplace.h"
 #include "endreplace/replaced_end.h"
@@ -147,4 +148,9 @@ void RandExtTaskList(const std::string& ParamFilePath) {
 }
 }  // namespace
 
-void fCutRnaReplacedEnd_BaseTaskList(std::string ParamFilePath) { RandExtTaskList(ParamFilePath); }
+Outcome fCutRnaReplacedEnd_BaseTaskList(std::string ParamFilePath) {
+  RandExtTaskList(ParamFilePath);
+  Outcome outcome;
+  outcome.readsRead = InputReads;
+  return outcome;
+}

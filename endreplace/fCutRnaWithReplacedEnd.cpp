@@ -3,6 +3,7 @@
 #include <string>
 
 #include "driver/file_helpers.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "endreplace/endreplace.h"
 #include "endreplace/replaced_end.h"
@@ -32,7 +33,8 @@ void fEcho(const std::string& genomePath, const std::string& readsPath, const st
 }
 }  // namespace
 
-void fCutRnaWithReplacedEnd(std::string ParamFilePath) {
+namespace {
+void fRunLegacy(std::string ParamFilePath) {
   // An unreadable parameter file leaves every value empty; the first
   // conversion then stops the run.
   ParamMap params;
@@ -99,4 +101,12 @@ void fCutRnaWithReplacedEnd(std::string ParamFilePath) {
     std::fclose(files.log);
   }
   fReleaseGenomeTexts(hits);
+}
+}  // namespace
+
+Outcome fCutRnaWithReplacedEnd(std::string ParamFilePath) {
+  fRunLegacy(ParamFilePath);
+  Outcome outcome;
+  outcome.readsRead = InputReads;
+  return outcome;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/file_helpers.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
@@ -134,10 +135,20 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
 }
 }  // namespace
 
-void fMapReadsOnToSeq(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
+namespace {
+void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
                       int32_t GenomeLength) {
   fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
   std::free(StretchCounts);
   StretchCounts = nullptr;
   fRelease16Chain();
+}
+}  // namespace
+
+Outcome fMapReadsOnToSeq(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
+                      int32_t GenomeLength) {
+  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
+  Outcome outcome;
+  outcome.readsRead = InputReads;
+  return outcome;
 }

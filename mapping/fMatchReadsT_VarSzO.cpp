@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/file_helpers.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
@@ -192,9 +193,19 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
 }
 }  // namespace
 
-void fMatchReadsT_VarSzO(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
+namespace {
+void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
                          int32_t GenomeLength) {
   fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
   fReleaseTables();
   fRelease16Chain();
+}
+}  // namespace
+
+Outcome fMatchReadsT_VarSzO(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
+                         int32_t GenomeLength) {
+  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
+  Outcome outcome;
+  outcome.readsRead = InputReads;
+  return outcome;
 }

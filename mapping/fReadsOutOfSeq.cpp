@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/file_helpers.h"
+#include "driver/outcome.h"
 #include "driver/loaders.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
@@ -61,8 +62,17 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
 }
 }  // namespace
 
-void fReadsOutOfSeq(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath) {
+namespace {
+void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath) {
   fRun(ResultDirectory, ReadsPath, GenomePath);
   fRelease16Chain();
   fReleaseGenome();
+}
+}  // namespace
+
+Outcome fReadsOutOfSeq(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath) {
+  fRunLegacy(ResultDirectory, ReadsPath, GenomePath);
+  Outcome outcome;
+  outcome.readsRead = InputReads;
+  return outcome;
 }

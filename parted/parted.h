@@ -1,11 +1,12 @@
 // Reads that are a rotation of a genome segment of their own length: parted
 // reads, their rating across read files, and circular RNA.
 #pragma once
+#include "driver/outcome.h"
 #include <cstdint>
 #include <string>
 
-void fMatchReadsT_VarSzParted(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
+Outcome fMatchReadsT_VarSzParted(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
                               int32_t GenomeLength);
-void fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateReadsArg,
+Outcome fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateReadsArg,
                                   std::string GenomePath, int32_t GenomeLength, std::string RateExtraArg);
-void fIdentifyCircularRna(std::string ParamFilePath);
+Outcome fIdentifyCircularRna(std::string ParamFilePath);
