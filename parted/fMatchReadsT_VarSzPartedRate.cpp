@@ -127,7 +127,7 @@ void fRunLegacy(std::string ResultDirectory, std::string RateReadsArg, std::stri
 
 Outcome fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateReadsArg, std::string GenomePath,
                                   int32_t /*GenomeLength: the genome is loaded here*/, std::string RateExtraArg) {
-  fRunLegacy(ResultDirectory, RateReadsArg, GenomePath, here*/, RateExtraArg);
+  fRunLegacy(ResultDirectory, RateReadsArg, GenomePath, 0, RateExtraArg);
   Outcome outcome;
   outcome.readsRead = InputReads;
   return outcome;
