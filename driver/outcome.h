@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class RunStatus : uint8_t {
@@ -26,6 +27,12 @@ struct Outcome {
   int64_t readsRead = 0;
   // Result files written whole, in the order they were closed.
   std::vector<std::string> written;
+  // The counts of the procedure's log, as key and value text in the log's
+  // order, for the command line's summary (keys in lower case, words joined by '_').
+  std::vector<std::pair<std::string, std::string>> counts;
+
+  void fCount(const std::string& key, int64_t value) { counts.emplace_back(key, std::to_string(value)); }
+  void fCount(const std::string& key, const std::string& value) { counts.emplace_back(key, value); }
 
   bool fSucceeded() const { return status <= RunStatus::kStoppedAtHitLimit; }
   // Records the first failure only: later ones follow from it.
