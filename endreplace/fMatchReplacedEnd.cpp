@@ -2,18 +2,12 @@
 #include <vector>
 
 #include "driver/file_helpers.h"
+#include "driver/memory.h"
 #include "driver/run_state.h"
 #include "endreplace/replaced_end.h"
 #include "index/index12both.h"
 
 namespace {
-inline void fPrefetch(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
-}
 
 // Reads held back for prefetching, and how many of them wait with their roots fetched.
 constexpr uint32_t kRing = 16;

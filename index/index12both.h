@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "index/kmer.h"
+
 // Root tables (Root12Count entries, indexed by key) hold the highest position
 // of each key, 0 if the key is absent; chains (L + 1 entries, indexed by
 // position) hold the next lower position with the same key, -1 at the end.

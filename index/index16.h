@@ -8,14 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Asks the processor to bring an address into the cache ahead of its use.
-inline void fPrefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
-}
+#include "driver/memory.h"
+#include "index/kmer.h"
 
 // Answers Root16[key] without a 4^16-entry table: a direct table over the key's
 // first 12 bases points into a packed run of (last 4 bases, highest position)

@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/memory.h"
 #include "driver/run_state.h"
+#include "index/kmer.h"
 
-constexpr int32_t kRoot12Count = 1 << 24;        // 4^12 keys
-constexpr uint32_t kKey12Mask = (1u << 24) - 1;  // a key is 24 bits
 
 // Root12[key] = highest position of the key's 12-mer (0 if none);
 // Chain12[p] = next lower position with the same 12-mer (-1 at the end).
@@ -47,15 +47,6 @@ inline int32_t fSeedKey12Reverse(const unsigned char* codes) {
     outside |= static_cast<unsigned char>(codes[i] & 0xFC);
   }
   return outside ? -1 : static_cast<int32_t>(key & kKey12Mask);
-}
-
-// A hint that `address` will be read soon; a cache miss is the cost of a chain walk.
-inline void fPrefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
 }
 
 // Asks early for a seed's root entry, so the lookups of several seeds overlap.
