@@ -1,13 +1,13 @@
 // What the two end-replacement procedures share: the experiment's sizes and
-// counters, the letter genome texts, the hit buffer, the read pass with its
-// matcher, and the run log.
+// counters, the letter genome texts with the hit buffer, the experiment's
+// files, the read pass and the save phase.
 #pragma once
 #include <cstdint>
 #include <cstdio>
-#include <istream>
 #include <string>
 
-#include "driver/run_state.h"
+#include "driver/memory.h"
+#include "driver/outcome.h"
 
 // Sizes of the experiment in process; the aimed read size is ImmutSz + MutTipSz.
 extern int32_t ImmutSz;
@@ -23,7 +23,9 @@ extern int32_t LongTracks;     // lines of the aimed size whose tip is one repea
 extern int32_t AnalyzedReads;  // reads given to the matcher
 extern int32_t FellIntoGenome; // analysed reads with a hit on either strand
 
-// The longest read a line buffer holds; no aimed size can exceed it.
+// Base code to upper-case letter: the letters of both genome texts and of a
+// read in the matcher.
+inline constexpr char kUpperLetters[5] = "ACGT";
 
 // One accepted genome position of a read, as stored in the hit files: the
 // 1-based position on the record's own strand, then the tip code.
@@ -33,64 +35,64 @@ struct HitRecord {
 };
 static_assert(sizeof(HitRecord) == 8, "hit records are 8 bytes on disk");
 
-// Room for one read's hits on one strand; a read with more hits than it
-// holds has them written in pieces.
-struct HitBuffer {
-  HitRecord* records = nullptr;
-  int32_t capacity = 0;
+// The upper strand U and its reverse complement W (Genome and GenomeLower
+// point into them), and room for one read's hits on one strand: a read with
+// more hits than that has them written in pieces.
+struct GenomeTexts {
+  Block<unsigned char> upper;
+  Block<unsigned char> lower;
+  Block<HitRecord> hits;
 };
 
+// A size parameter, converted as the standard text-to-int conversion does. A
+// text that holds no 32-bit number ends the selection-file run inside
+// fParamNumber, as it always has; with the console off it is refused instead.
+bool fTakeSize(const char* key, const std::string& text, int32_t& value, Outcome& outcome);
+
 // Refuses sizes the index, the texts or the tip codes cannot serve: an aimed
-// size outside 12..5119, a tip outside 0..15, a negative immutable part.
-// Says so and waits for a key.
-bool fSizesAccepted(int32_t immutSz, int32_t mutTipSz);
+// size shorter than the 12-letter index key or longer than kLongestRead, a
+// tip outside 0..15, a negative immutable part. Says so and waits for a key.
+bool fSizesAccepted(int32_t immutSz, int32_t mutTipSz, Outcome& outcome);
 
-// Loads the letter genome at `path` into Genome (upper strand) and
-// GenomeLower (reverse complement), each with `continuation` letters of
-// circular continuation after L, sets GenomeLength and allocates the hit
-// buffer of floor(L / 2) records. Every failure is reported with a key wait
-// and leaves nothing held.
-bool fLoadGenomeTexts(const std::string& path, int32_t continuation, HitBuffer& hits);
-void fReleaseGenomeTexts(HitBuffer& hits);
+// Loads the letter genome at `path` into both texts, each with `continuation`
+// letters of circular continuation after L, sets GenomeLength and allocates
+// floor(L / 2) hit records. Every failure is reported with a key wait.
+bool fLoadGenomeTexts(const std::string& path, int32_t continuation, GenomeTexts& texts, Outcome& outcome);
+// Releases whatever the texts hold; safe to call twice.
+void fReleaseGenomeTexts(GenomeTexts& texts);
 
-// Sets the counters to 0, then matches every analysable read of `reads`,
-// appending its hits to the two hit files.
-void fRunReadPass(std::istream& reads, HitBuffer& hits, FILE* upperHits, FILE* lowerHits);
-
-// The files of one experiment: the hit files D + "Rna_fiUp.tmp" and
-// D + "Rna_fiLw.tmp", the site table and the log.
+// The files of one experiment with base name B: the hit files
+// D + "Rna_fiUp.tmp" and D + "Rna_fiLw.tmp", the site table B + ".txt" and
+// the log B + "Log.txt".
 struct ExperimentFiles {
-  std::string upperHitPath;
-  std::string lowerHitPath;
+  std::string upperHitPath, lowerHitPath, tablePath, logPath;
   FILE* upperHits = nullptr;
   FILE* lowerHits = nullptr;
   FILE* table = nullptr;
   FILE* log = nullptr;
 };
-// Opens, with "wb" and in this order, both hit files, `base` + ".txt" and
-// `base` + "Log.txt". At the first that fails (the operator has been told)
-// the ones opened before it are closed, left empty, and false returned.
-bool fOpenExperimentFiles(const std::string& D, const std::string& base, ExperimentFiles& files);
-// Closes whatever of the four is still open.
+// Opens the four with "wb", in that order, up to the first that fails (the
+// operator has been told); the ones opened before it stay, empty.
+bool fOpenExperimentFiles(const std::string& D, const std::string& base, ExperimentFiles& files,
+                          Outcome& outcome);
+// Closes whatever of the four is still open; what is left is not a result.
 void fCloseExperimentFiles(ExperimentFiles& files);
 // Deletes both hit files of the result directory D.
 void fRemoveHitFiles(const std::string& D);
 
-// Streams the reads file through the matcher into the hit files, then closes
-// the hit files. False, once the operator has been told, if the reads file
-// can't be opened or no read fell into the genome.
-bool fMatchExperimentReads(const std::string& readsPath, HitBuffer& hits, ExperimentFiles& files);
+// Streams the reads file through the matcher into the hit files and closes
+// them. False if the reads can't be read, or when no read fell into the
+// genome: then, after "no detected reads", the empty table and log are closed
+// as the run's results and the outcome says nothing was found.
+bool fMatchExperimentReads(const std::string& readsPath, GenomeTexts& texts, ExperimentFiles& files,
+                           Outcome& outcome);
+
+// Writes the site table from the hit files, then the run log: `header`
+// (which names the procedure and ends in "genome="), the genome and reads
+// paths, the counts and the entropy summary. Closes both; false, once the
+// operator has been told, if either could not be written.
+bool fSaveExperiment(ExperimentFiles& files, bool deleteHitFiles, const char* header,
+                     const std::string& genomePath, const std::string& readsPath, Outcome& outcome);
 
 // Frees a shared line buffer and clears its reference.
 void fReleaseLineBuffer(char*& line);
-
-// Finds the hits of the read in InputLine (upper-case letters) and WorkLine
-// (codes) on both strands and writes them, one write per strand.
-void fMatchReplacedEnd(HitBuffer& hits, FILE* upperHits, FILE* lowerHits);
-
-struct SiteSummary;
-// Writes the run log: `header` (which names the procedure and ends in
-// "genome="), the genome and reads paths, the counts and the entropy summary.
-// Closes the log; false if it could not be written.
-bool fWriteRunLog(FILE* log, const char* header, const std::string& genomePath,
-                  const std::string& readsPath, const SiteSummary& summary);

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/memory.h"
 #include "driver/run_state.h"
+#include "endreplace/replaced_end.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,10 +20,36 @@ const char kNoMemoryEntropies[] = "\nno memory for shenArr";
 const char kNoMemoryUpper[] = "\nno memory for resDataUp";
 const char kNoMemoryLower[] = "\nno memory for resDataLw";
 const char kHitFileShort[] = "\nhit file could not be read whole: ";
-const char kTableNotWritten[] = "\nsite table could not be written whole";
 
 // The tally starts with room for this many tips and grows for busier sites.
 constexpr size_t kTallyRoom = 1000;
+
+// One distinct tip of a site and the number of its reads carrying it.
+struct TipCount {
+  uint32_t tip;
+  int32_t count;
+};
+
+// Entropy in nats of the tips of one site's `n` records (n >= 2); sorts the
+// records by tip code and leaves the distinct tips with their counts in
+// `tally`, in ascending tip code.
+double fTipEntropy(HitRecord* site, int32_t n, std::vector<TipCount>& tally) {
+  std::sort(site, site + n, [](const HitRecord& a, const HitRecord& b) { return a.tip < b.tip; });
+  tally.clear();
+  double sumCountLogCount = 0;
+  for (int32_t runStart = 0; runStart < n;) {
+    int32_t runEnd = runStart + 1;
+    while (runEnd < n && site[runEnd].tip == site[runStart].tip) ++runEnd;
+    int32_t count = runEnd - runStart;
+    tally.push_back(TipCount{site[runStart].tip, count});
+    sumCountLogCount += count * std::log(static_cast<double>(count));
+    runStart = runEnd;
+  }
+  // One tip is no uncertainty at all: exactly 0, never a rounding's -0.0000.
+  if (tally.size() == 1) return 0.0;
+  double entropy = std::log(static_cast<double>(n)) - sumCountLogCount / n;
+  return entropy > 0 ? entropy : 0.0;
+}
 
 // What the walk over one strand's sites needs besides the records.
 struct StrandReport {
@@ -56,29 +85,34 @@ void fReportSite(StrandReport& strand, int32_t position, HitRecord* site, int32_
 }
 
 bool fReportStrand(StrandReport& strand, const std::string& hitPath, int32_t count, const char* noMemory,
-                   bool deleteHitFile) {
+                   bool deleteHitFile, Outcome& outcome) {
   FILE* hitFile = fOpenFile(hitPath, "rb");
-  if (hitFile == nullptr) return false;
-  // One record more than the file holds: an end record past the genome closes the last site.
-  HitRecord* records = static_cast<HitRecord*>(std::malloc((static_cast<size_t>(count) + 1) * sizeof(HitRecord)));
-  if (records == nullptr) {
-    std::fclose(hitFile);
-    std::fputs(noMemory, stdout);
-    fWaitKey();
+  if (hitFile == nullptr) {
+    outcome.fFail(RunStatus::kOutputFailed, hitPath);
     return false;
   }
-  size_t got = std::fread(records, sizeof(HitRecord), static_cast<size_t>(count), hitFile);
+  // One record more than the file holds: an end record past the genome closes the last site.
+  Block<HitRecord> records;
+  if (!records.fAllocate(static_cast<size_t>(count) + 1)) {
+    std::fclose(hitFile);
+    fSay(noMemory);
+    fPause();
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return false;
+  }
+  size_t got = std::fread(records.data(), sizeof(HitRecord), static_cast<size_t>(count), hitFile);
   std::fclose(hitFile);
   if (got != static_cast<size_t>(count)) {
-    std::free(records);
-    std::fputs(kHitFileShort, stdout);
-    std::fputs(hitPath.c_str(), stdout);
-    fWaitKey();
+    fSay(kHitFileShort);
+    fSay(hitPath.c_str());
+    fPause();
+    outcome.fFail(RunStatus::kOutputFailed, hitPath);
     return false;
   }
   if (deleteHitFile) fPlatformRemove(hitPath.c_str());
   records[count].pos = static_cast<uint32_t>(strand.L) + 1;
-  std::sort(records, records + count, [](const HitRecord& a, const HitRecord& b) { return a.pos < b.pos; });
+  std::sort(records.data(), records.data() + count,
+            [](const HitRecord& a, const HitRecord& b) { return a.pos < b.pos; });
 
   const uint32_t lastPosition = static_cast<uint32_t>(strand.L);
   uint32_t current = records[0].pos;
@@ -89,51 +123,29 @@ bool fReportStrand(StrandReport& strand, const std::string& hitPath, int32_t cou
       ++size;
       continue;
     }
-    if (size >= 2) fReportSite(strand, static_cast<int32_t>(current), records + start, size);
+    if (size >= 2) fReportSite(strand, static_cast<int32_t>(current), records.data() + start, size);
     start = i;
     current = records[i].pos;
     size = 1;
   }
-  std::free(records);
   return true;
 }
 }  // namespace
 
-double fTipEntropy(HitRecord* site, int32_t n, std::vector<TipCount>& tally) {
-  std::sort(site, site + n, [](const HitRecord& a, const HitRecord& b) { return a.tip < b.tip; });
-  tally.clear();
-  double sumCountLogCount = 0;
-  for (int32_t runStart = 0; runStart < n;) {
-    int32_t runEnd = runStart + 1;
-    while (runEnd < n && site[runEnd].tip == site[runStart].tip) ++runEnd;
-    int32_t count = runEnd - runStart;
-    tally.push_back(TipCount{site[runStart].tip, count});
-    sumCountLogCount += count * std::log(static_cast<double>(count));
-    runStart = runEnd;
-  }
-  // One tip is no uncertainty at all: exactly 0, never a rounding's -0.0000.
-  if (tally.size() == 1) return 0.0;
-  double entropy = std::log(static_cast<double>(n)) - sumCountLogCount / n;
-  return entropy > 0 ? entropy : 0.0;
-}
-
 bool fReportSites(FILE* table, const std::string& upperHitPath, int32_t upperCount,
                   const std::string& lowerHitPath, int32_t lowerCount, int32_t L, int32_t immutSz,
                   int32_t tipSz, const unsigned char* upperText, const unsigned char* lowerText,
-                  bool deleteHitFiles, SiteSummary& summary) {
+                  bool deleteHitFiles, SiteSummary& summary, Outcome& outcome) {
   // At most one site per two records, so the hit counts bound the site count.
-  size_t entropyRoom = static_cast<size_t>(upperCount) + static_cast<size_t>(lowerCount) + 1;
-  double* entropies = static_cast<double*>(std::malloc(entropyRoom * sizeof(double)));
-  char* siteLetters = static_cast<char*>(std::malloc(static_cast<size_t>(immutSz) + 1));
-  if (entropies == nullptr || siteLetters == nullptr) {
-    std::free(entropies);
-    std::free(siteLetters);
-    std::fclose(table);
-    std::fputs(kNoMemoryEntropies, stdout);
-    fWaitKey();
+  Block<double> entropies;
+  Block<char> siteLetters;  // zero-filled: the string end after immutSz letters is in place
+  if (!entropies.fAllocate(static_cast<size_t>(upperCount) + static_cast<size_t>(lowerCount) + 1) ||
+      !siteLetters.fAllocate(static_cast<size_t>(immutSz) + 1)) {
+    fSay(kNoMemoryEntropies);
+    fPause();
+    outcome.fFail(RunStatus::kNoMemory, "");
     return false;
   }
-  siteLetters[immutSz] = '\0';
   WorkLine[tipSz] = '\0';
   std::fputs(kTableHeader, table);
 
@@ -142,28 +154,17 @@ bool fReportSites(FILE* table, const std::string& upperHitPath, int32_t upperCou
   std::vector<TipCount> tally;
   tally.reserve(kTallyRoom);
 
-  StrandReport strand{table, kUpperRow, upperText, false, L, immutSz, tipSz, siteLetters,
-                      &tally, entropies, &summary.inUpper, &summary};
-  bool reported = true;
-  if (upperCount >= 1) reported = fReportStrand(strand, upperHitPath, upperCount, kNoMemoryUpper, deleteHitFiles);
-  if (reported && lowerCount >= 1) {
+  StrandReport strand{table, kUpperRow, upperText, false, L, immutSz, tipSz, siteLetters.data(),
+                      &tally, entropies.data(), &summary.inUpper, &summary};
+  if (upperCount >= 1 &&
+      !fReportStrand(strand, upperHitPath, upperCount, kNoMemoryUpper, deleteHitFiles, outcome))
+    return false;
+  if (lowerCount >= 1) {
     strand.rowFormat = kLowerRow;
     strand.text = lowerText;
     strand.lower = true;
     strand.strandSites = &summary.inLower;
-    reported = fReportStrand(strand, lowerHitPath, lowerCount, kNoMemoryLower, deleteHitFiles);
-  }
-  std::free(siteLetters);
-  if (!reported) {
-    std::fclose(table);
-    std::free(entropies);
-    return false;
-  }
-  if (std::fclose(table) != 0) {
-    std::free(entropies);
-    std::fputs(kTableNotWritten, stdout);
-    fWaitKey();
-    return false;
+    if (!fReportStrand(strand, lowerHitPath, lowerCount, kNoMemoryLower, deleteHitFiles, outcome)) return false;
   }
 
   // Sample mean and standard deviation of the reported sites' entropies, in
@@ -174,7 +175,6 @@ bool fReportSites(FILE* table, const std::string& upperHitPath, int32_t upperCou
     sum += entropies[i];
     sumOfSquares += entropies[i] * entropies[i];
   }
-  std::free(entropies);
   int32_t n = summary.total;
   summary.mean = n > 0 ? sum / n : 0.0;
   if (n >= 2) {

@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
-#include "endreplace/replaced_end.h"
+#include "driver/outcome.h"
 
 struct SiteSummary {
   int32_t inUpper = 0;
@@ -18,22 +17,12 @@ struct SiteSummary {
   double sigma = 0;
 };
 
-// One distinct tip of a site and the number of its reads carrying it.
-struct TipCount {
-  uint32_t tip;
-  int32_t count;
-};
-
 // Reads both hit files back (a strand without records is skipped), writes
 // the site table to `table` and fills `summary`. Deletes each hit file after
-// reading it when `deleteHitFiles` is set. Closes the table; on failure the
-// operator has been told, and the table keeps what was written.
+// reading it when `deleteHitFiles` is set. Leaves the table open for the
+// caller to close; on failure the operator has been told, and the table keeps
+// what was written.
 bool fReportSites(FILE* table, const std::string& upperHitPath, int32_t upperCount,
                   const std::string& lowerHitPath, int32_t lowerCount, int32_t L, int32_t immutSz,
                   int32_t tipSz, const unsigned char* upperText, const unsigned char* lowerText,
-                  bool deleteHitFiles, SiteSummary& summary);
-
-// Entropy in nats of the tips of one site's `n` records (n >= 2); sorts the
-// records by tip code and leaves the distinct tips with their counts in
-// `tally`, in ascending tip code.
-double fTipEntropy(HitRecord* site, int32_t n, std::vector<TipCount>& tally);
+                  bool deleteHitFiles, SiteSummary& summary, Outcome& outcome);

@@ -180,17 +180,25 @@ TEST(RandExt, GenomeAndReadsFailuresLeaveTheFourFilesEmpty) {
       << result.console;
 }
 
-TEST(RandExt, AGenomeWhosePositionsPastItsEndOutgrow32BitsIsRefused) {
-  RunFolder folder;
-  folder.write("g.txt", "");
-  // A sparse file: its last letter and 24 letters of continuation would run past 2^31 - 1.
-  std::filesystem::resize_file(folder.path("g.txt"), (uintmax_t{1} << 31) - 10);
-  folder.write("r.txt", kReads);
-  RunResult result = fRunRandExt(folder, "big");
-  EXPECT_EQ(result.console, fEcho(folder, "big") + "\nexecuting...\ngenome file too large to number its positions in 32 "
-                                                   "bits: " + folder.path("g.txt") + "\ndone\n");
-  for (const char* name : {"Rna_fiLw.tmp", "Rna_fiUp.tmp", "big_20!5!1!.txt", "big_20!5!1!Log.txt"})
-    EXPECT_EQ(folder.read(name), "") << name;
+TEST(RandExt, GenomesTooLargeToNumberAreRefused) {
+  struct Case {
+    uintmax_t bytes;
+    std::string message;
+  } cases[] = {
+      {uintmax_t{1} << 31, "\ngenome file too large (2^31 bytes or more): "},
+      // Its last letter and 24 letters of continuation would run past 2^31 - 1.
+      {(uintmax_t{1} << 31) - 10, "\ngenome file too large to number its positions in 32 bits: "},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("g.txt", "");
+    std::filesystem::resize_file(folder.path("g.txt"), c.bytes);  // sparse
+    folder.write("r.txt", kReads);
+    RunResult result = fRunRandExt(folder, "big");
+    EXPECT_EQ(result.console, fEcho(folder, "big") + "\nexecuting..." + c.message + folder.path("g.txt") + "\ndone\n");
+    for (const char* name : {"Rna_fiLw.tmp", "Rna_fiUp.tmp", "big_20!5!1!.txt", "big_20!5!1!Log.txt"})
+      EXPECT_EQ(folder.read(name), "") << name;
+  }
 }
 
 TEST(RandExt, SizesTheIndexCannotServeAreRefusedBeforeAnythingIsWritten) {
