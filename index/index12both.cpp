@@ -1,50 +1,41 @@
 #include "index/index12both.h"
 
-#include <cstdio>
-
+#include "driver/console.h"
+#include "driver/memory.h"
 #include "driver/run_state.h"
-#include "platform/platform.h"
 
 int32_t* Root12Up = nullptr;
 int32_t* Chain12Up = nullptr;
 int32_t* Root12Lw = nullptr;
 int32_t* Chain12Lw = nullptr;
-int32_t Root12Count = 0;
-int32_t Key12Mask = 0;
 
 namespace {
 const char kNoMemory[] = "\nno memory_12-RootChain";
 
-// Sizes the arrays were allocated with, for their release.
-size_t RootBytes = 0;
-size_t ChainBytes = 0;
+// What the four references point into.
+Block<int32_t> Root12UpBlock;
+Block<int32_t> Chain12UpBlock;
+Block<int32_t> Root12LwBlock;
+Block<int32_t> Chain12LwBlock;
 
 // Keys are computed this many positions ahead of their insertion so that the
 // root entry they update is already on its way from memory.
 constexpr int32_t kKeysAhead = 16;
-
-inline void fPrefetchForWrite(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address, 1);
-#else
-  (void)address;
-#endif
-}
 
 // One strand: positions inserted in ascending order, each pushed in front of
 // the previous one of its key, so roots hold the highest position and chains
 // run downwards. Codes of letters outside ACGT are masked into the key range,
 // so even an unchecked text cannot index outside the root table.
 void fBuildStrand(const unsigned char* text, int32_t L, int32_t* root, int32_t* chain) {
-  const uint32_t mask = static_cast<uint32_t>(Key12Mask);
+  constexpr int32_t kLast = kKey12Bases - 1;
   uint32_t rollingKey = 0;
-  for (int32_t i = 1; i <= 11; ++i) rollingKey = rollingKey * 4 + (NucleotideCode[text[i]] & 3u);
+  for (int32_t i = 1; i <= kLast; ++i) rollingKey = rollingKey * 4 + (NucleotideCode[text[i]] & 3u);
   uint32_t keys[kKeysAhead];
   int32_t nextKeyed = 1;  // the next position whose key is computed
   auto keyNext = [&]() {
-    rollingKey = ((rollingKey << 2) + (NucleotideCode[text[nextKeyed + 11]] & 3u)) & mask;
+    rollingKey = ((rollingKey << 2) + (NucleotideCode[text[nextKeyed + kLast]] & 3u)) & kKey12Mask;
     keys[nextKeyed % kKeysAhead] = rollingKey;
-    fPrefetchForWrite(root + rollingKey);
+    fPrefetch(root + rollingKey);
     ++nextKeyed;
   };
   while (nextKeyed <= L && nextKeyed <= kKeysAhead) keyNext();
@@ -59,19 +50,21 @@ void fBuildStrand(const unsigned char* text, int32_t L, int32_t* root, int32_t* 
 }  // namespace
 
 bool fBuild12RootChainBoth(int32_t L) {
-  if (L < 1 || Root12Count < 1) return false;
-  RootBytes = static_cast<size_t>(Root12Count) * sizeof(int32_t);
-  ChainBytes = (static_cast<size_t>(L) + 1) * sizeof(int32_t);
+  if (L < 1) return false;
   // Zero-filled root tables; the chains are written whole by the build.
-  Root12Up = static_cast<int32_t*>(fAllocateLarge(RootBytes));
-  Root12Lw = static_cast<int32_t*>(fAllocateLarge(RootBytes));
-  Chain12Up = static_cast<int32_t*>(fAllocateLarge(ChainBytes));
-  Chain12Lw = static_cast<int32_t*>(fAllocateLarge(ChainBytes));
-  if (Root12Up == nullptr || Root12Lw == nullptr || Chain12Up == nullptr || Chain12Lw == nullptr) {
+  const size_t chainEntries = static_cast<size_t>(L) + 1;
+  bool held = Root12UpBlock.fAllocate(static_cast<size_t>(kRoot12Count)) &&
+              Root12LwBlock.fAllocate(static_cast<size_t>(kRoot12Count)) &&
+              Chain12UpBlock.fAllocate(chainEntries) && Chain12LwBlock.fAllocate(chainEntries);
+  if (!held) {
     fRelease12RootChainBoth();
-    std::fputs(kNoMemory, stdout);
+    fSay(kNoMemory);
     return false;
   }
+  Root12Up = Root12UpBlock.data();
+  Root12Lw = Root12LwBlock.data();
+  Chain12Up = Chain12UpBlock.data();
+  Chain12Lw = Chain12LwBlock.data();
   Chain12Up[0] = -1;
   Chain12Lw[0] = -1;
   fBuildStrand(Genome, L, Root12Up, Chain12Up);
@@ -80,9 +73,9 @@ bool fBuild12RootChainBoth(int32_t L) {
 }
 
 void fRelease12RootChainBoth() {
-  fReleaseLarge(Root12Up, RootBytes);
-  fReleaseLarge(Root12Lw, RootBytes);
-  fReleaseLarge(Chain12Up, ChainBytes);
-  fReleaseLarge(Chain12Lw, ChainBytes);
+  Root12UpBlock.fRelease();
+  Root12LwBlock.fRelease();
+  Chain12UpBlock.fRelease();
+  Chain12LwBlock.fRelease();
   Root12Up = Root12Lw = Chain12Up = Chain12Lw = nullptr;
 }

@@ -6,16 +6,14 @@
 
 #include "index/kmer.h"
 
-// Root tables (Root12Count entries, indexed by key) hold the highest position
+// Root tables (kRoot12Count entries, indexed by key) hold the highest position
 // of each key, 0 if the key is absent; chains (L + 1 entries, indexed by
 // position) hold the next lower position with the same key, -1 at the end.
+// They point into blocks the index owns.
 extern int32_t* Root12Up;
 extern int32_t* Chain12Up;
 extern int32_t* Root12Lw;
 extern int32_t* Chain12Lw;
-// Set by the caller to 4^12 and 4^12 - 1 before building.
-extern int32_t Root12Count;
-extern int32_t Key12Mask;
 
 // Builds both strands' tables for positions 1..L. The key of position p is
 // read from its 12 letters, first letter most significant, so positions

@@ -19,40 +19,42 @@ class Root16Table {
  public:
   // Highest position whose 16-mer has this key, or 0 if the key occurs nowhere.
   int32_t operator[](uint32_t key) const {
-    const uint32_t* run = Offsets + (key >> 8);
-    const uint64_t* entry = Entries + run[0];
-    const uint64_t* end = Entries + run[1];
-    const uint64_t wanted = static_cast<uint64_t>(key & 255u) << 32;
+    const uint32_t* run = Offsets.data() + (key >> kTailBits);
+    const uint64_t* entry = Entries.data() + run[0];
+    const uint64_t* end = Entries.data() + run[1];
+    const uint64_t wanted = static_cast<uint64_t>(key & kTailKeyMask) << 32;
     for (; entry < end; ++entry)
       if ((*entry & kTailMask) == wanted) return static_cast<int32_t>(*entry);
     return 0;
   }
 
   // Asks for the run start of a key ahead of its lookup.
-  void fPrefetchRun(uint32_t key) const { fPrefetch(Offsets + (key >> 8)); }
+  void fPrefetchRun(uint32_t key) const { fPrefetch(Offsets.data() + (key >> kTailBits)); }
   // Asks for the entries of a key whose run start was prefetched earlier.
-  void fPrefetchEntries(uint32_t key) const { fPrefetch(Entries + Offsets[key >> 8]); }
+  void fPrefetchEntries(uint32_t key) const { fPrefetch(Entries.data() + Offsets[key >> kTailBits]); }
 
-  // 4^12 run starts and one past the last run.
-  static constexpr size_t kRunCount = size_t{1} << 24;
-  static constexpr uint64_t kTailMask = uint64_t{0xFF} << 32;
+  // A key's first 12 bases choose its run; its last 4 are kept in its entry.
+  static constexpr int kTailBits = 2 * (kKey16Bases - kKey12Bases);
+  static constexpr uint32_t kTailKeyMask = (1u << kTailBits) - 1;
+  static constexpr size_t kRunCount = static_cast<size_t>(kRoot12Count);
+  static constexpr uint64_t kTailMask = uint64_t{kTailKeyMask} << 32;
 
-  uint32_t* Offsets = nullptr;  // kRunCount + 1 run starts into Entries
-  uint64_t* Entries = nullptr;  // last 4 bases << 32 | highest position
-  size_t EntryCapacity = 0;
+  Block<uint32_t> Offsets;  // kRunCount + 1 run starts into Entries
+  Block<uint64_t> Entries;  // last 4 bases << 32 | highest position
 };
 
 extern Root16Table Root16;
-extern int32_t* Chain16;  // n + 1 entries; Chain16[p] = next lower position with the same 16-mer, -1 at the end
-extern int32_t* Root8;    // 65536 entries; built only when MinReadSize < 16
-extern int32_t* Chain8;   // n + 1 entries, as Chain16 for 8-mers
+// Chain16 and the 8-mer arrays point into blocks the index owns.
+extern int32_t* Chain16;  // L + 1 entries; Chain16[p] = next lower position with the same 16-mer, -1 at the end
+extern int32_t* Root8;    // kRoot8Count entries; built only when MinReadSize < 16
+extern int32_t* Chain8;   // L + 1 entries, as Chain16 for 8-mers
 
-// Both read Genome[1 .. n + 15] as base codes: the tail copy lets the last
+// Both read Genome[1 .. L + 15] as base codes: the tail copy lets the last
 // 16-mers run over the genome's end into its start.
 // The 16-mer arrays only; "\nno memory_16-Chain" and false if they can't be had.
-bool fBuild16Chain(int32_t n);
+bool fBuild16Chain(int32_t L);
 // The 16-mer arrays and, when MinReadSize < 16, the 8-mer arrays;
 // "\nno memory_Chain" or "\nno memory_Root8" and false on a failed allocation.
-bool fBuildRoot8Chain(int32_t n);
-// Releases the 16-mer and 8-mer arrays.
+bool fBuildRoot8Chain(int32_t L);
+// Releases the 16-mer and 8-mer arrays; safe to call twice.
 void fRelease16Chain();

@@ -2,17 +2,19 @@
 // base on that occurs exactly on either strand; stretches of 26 bases or more
 // go to "<reads path without extension>_In.bin" with a histogram in the log.
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
 #include "mapping/read_ahead.h"
 #include "mapping/read_in_seq.h"
+#include "mapping/run_steps.h"
 
 namespace {
 const char kNoMemory[] = "\nno mem fMapReadsOnToSeq";
@@ -27,34 +29,32 @@ const char kHistogramRow[] = "\n%d\t%d";
 // The read's first three bases are never part of a stretch; the 16-mer key
 // is taken from the bases after them.
 constexpr int32_t kSkipped = 3;
-constexpr int32_t kKeyEnd = kSkipped + 16;
+constexpr int32_t kKeyEnd = kSkipped + kKey16Bases;
 constexpr int32_t kShortestKept = 26;
 
-int32_t* StretchCounts = nullptr;  // indexed by stretch length, every length a record can give
-// Bases of circular copy after Genome[GenomeLength] that every genome load gives.
-constexpr int32_t kGuaranteedTail = 16;
-
-// Genome base i of the circle: past the tail copy, positions wrap round.
-inline unsigned char fCircularBase(int64_t i, int32_t n) {
-  if (i > static_cast<int64_t>(n) + kGuaranteedTail) i = (i - 1) % n + 1;
-  return Genome[i];
-}
+// What a run holds until its end.
+struct Held {
+  Block<int32_t> stretchCounts;  // indexed by stretch length, every length a read can give
+  std::ifstream reads;
+  ResultFile kept;
+  ResultFile log;
+};
 
 // The longest e such that read[kSkipped .. e-1] occurs at a position of the key
 // read[3 .. 18]; 0 if the key has no position.
-int32_t fBestStretchEnd(const unsigned char* read, int32_t length, int32_t n) {
+int32_t fBestStretchEnd(const unsigned char* read, int32_t length, int32_t L) {
   uint32_t key;
-  if (!fReadKey(read + kSkipped, 16, key)) return 0;
+  if (!fReadKey(read + kSkipped, kKey16Bases, key)) return 0;
   int32_t best = 0;
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     // read[e] stands against Genome[p + e - 3]; the direct part stays inside the tail copy.
-    const unsigned char* after = Genome + p + 16;  // the genome base against read[19]
-    int64_t directEnd = static_cast<int64_t>(n) + kGuaranteedTail - p + kSkipped + 1;
+    const unsigned char* after = Genome + p + kKey16Bases;  // the genome base against read[19]
+    int64_t directEnd = static_cast<int64_t>(L) + kGuaranteedTail - p + kSkipped + 1;
     int32_t end = directEnd < length ? static_cast<int32_t>(directEnd) : length;
     int32_t e = kKeyEnd;
     while (e < end && after[e - kKeyEnd] == read[e]) ++e;
     if (e == end) {
-      while (e < length && fCircularBase(static_cast<int64_t>(p) + e - kSkipped, n) == read[e]) ++e;
+      while (e < length && fCircularBase(static_cast<int64_t>(p) + e - kSkipped, L) == read[e]) ++e;
     }
     if (e > best) best = e;
     if (best == length) break;
@@ -76,19 +76,19 @@ int fStretchKeys(const unsigned char* read, int32_t length, uint32_t* keys) {
   return 2;
 }
 
-void fMapOneReadStretch(int32_t length, FILE* kept, int32_t n) {
-  // A record of 28 codes or fewer can't give a stretch of 26.
+void fMapOneReadStretch(int32_t length, FILE* kept, int32_t* stretchCounts, int32_t L) {
+  // A read of 28 codes or fewer can't give a stretch of 26.
   if (length < kSkipped + kShortestKept) return;
   unsigned char* upper = reinterpret_cast<unsigned char*>(InputLine);
   unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
-  int32_t bestUpper = fBestStretchEnd(upper, length, n);
+  int32_t bestUpper = fBestStretchEnd(upper, length, L);
   fReverseComplementCodes(upper, length, lower);
-  int32_t bestLower = fBestStretchEnd(lower, length, n);
+  int32_t bestLower = fBestStretchEnd(lower, length, L);
   // Ties go to the upper strand.
   unsigned char* oriented = bestUpper >= bestLower ? upper : lower;
   int32_t stretch = (bestUpper >= bestLower ? bestUpper : bestLower) - kSkipped;
   if (stretch < kShortestKept) return;
-  ++StretchCounts[stretch];
+  ++stretchCounts[stretch];
   oriented[kSkipped + stretch] = '\n';
   std::fwrite(oriented + kSkipped, 1, static_cast<size_t>(stretch) + 1, kept);
   // A 32-bit total wraps on a large reads file rather than overflowing.
@@ -97,58 +97,55 @@ void fMapOneReadStretch(int32_t length, FILE* kept, int32_t n) {
 }
 
 void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
-          int32_t n) {
-  if (!fBuild16Chain(n)) return;
-  const int32_t slots = MaxLineLength + 1;
-  StretchCounts = static_cast<int32_t*>(std::calloc(static_cast<size_t>(slots), sizeof(int32_t)));
-  if (StretchCounts == nullptr) {
-    std::fputs(kNoMemory, stdout);
+          int32_t L, Held& held, Outcome& outcome) {
+  if (!fIndexGenome(L, false, outcome)) return;
+  if (!held.stretchCounts.fAllocate(static_cast<size_t>(kLongestRead) + 1)) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
     return;
   }
-  std::ifstream reads;
-  if (!fOpenReadStream(ReadsPath, reads)) return;
-  std::string keptPath = fStripExtension(ReadsPath) + kKeptEnding;
-  FILE* kept = fOpenFile(keptPath, "wb");
-  if (kept == nullptr) return;
+  if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
+  if (!held.kept.fOpen(fStripExtension(ReadsPath) + kKeptEnding, outcome)) return;
 
-  InputReads = IntoGenome = OutOfGenome = SumLength = 0;
+  fStage(Stage::kReads);
   int32_t length = 0;
-  ReadAhead ahead(reads, false, fStretchKeys);
+  ReadAhead ahead(held.reads, false, fStretchKeys);
   // Per-read path: no allocation; the reverse complement goes to WorkLine and a
   // kept stretch is one write.
-  while (ahead.fNext(length)) fMapOneReadStretch(length, kept, n);
-  reads.close();
-  std::fclose(kept);
+  while (ahead.fNext(length)) fMapOneReadStretch(length, held.kept.file, held.stretchCounts.data(), L);
+  held.reads.close();
+  held.kept.fClose(outcome);
   OutOfGenome = InputReads - IntoGenome;
-  std::fputs(kSavingTheResult, stdout);
+  outcome.fCount("input_reads", InputReads);
+  outcome.fCount("out_of_genome", OutOfGenome);
+  outcome.fCount("into_genome", IntoGenome);
+  outcome.fCount("sum_length", SumLength);
+  fSay(kSavingTheResult);
 
-  std::string logPath = ResultDirectory + fFileStem(keptPath) + "[" + std::to_string(MinReadSize) + "-" +
-                        std::to_string(MaxReadSize) + "]" + fFileStem(GenomePath) + kLogEnding;
-  FILE* log = fOpenFile(logPath, "wb");
-  if (log == nullptr) return;
-  std::fprintf(log, kLogFormat, GenomePath.c_str(), keptPath.c_str(), MinReadSize, MaxReadSize, InputReads,
-               OutOfGenome, IntoGenome, SumLength);
-  std::fputs(kHistogramHeader, log);
-  for (int32_t stretch = 1; stretch < slots; ++stretch)
-    if (StretchCounts[stretch] > 0) std::fprintf(log, kHistogramRow, stretch, StretchCounts[stretch]);
-  std::fclose(log);
-}
-}  // namespace
-
-namespace {
-void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                      int32_t GenomeLength) {
-  fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
-  std::free(StretchCounts);
-  StretchCounts = nullptr;
-  fRelease16Chain();
+  fStage(Stage::kWriting);
+  const std::string& keptPath = held.kept.path;
+  const std::string logPath = fScopedName(ResultDirectory + fFileStem(keptPath), MinReadSize, MaxReadSize,
+                                          fFileStem(GenomePath) + kLogEnding);
+  if (!held.log.fOpen(logPath, outcome)) return;
+  std::fprintf(held.log.file, kLogFormat, fShownPath(GenomePath).c_str(), fShownPath(keptPath).c_str(),
+               MinReadSize, MaxReadSize, InputReads, OutOfGenome, IntoGenome, SumLength);
+  std::fputs(kHistogramHeader, held.log.file);
+  for (size_t stretch = 1; stretch < held.stretchCounts.size(); ++stretch)
+    if (held.stretchCounts[stretch] > 0)
+      std::fprintf(held.log.file, kHistogramRow, static_cast<int>(stretch), held.stretchCounts[stretch]);
 }
 }  // namespace
 
 Outcome fMapReadsOnToSeq(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                      int32_t GenomeLength) {
-  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
+                         int32_t GenomeLength) {
   Outcome outcome;
+  Held held;
+  InputReads = IntoGenome = OutOfGenome = SumLength = 0;
+  fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength, held, outcome);
+  held.kept.fClose(outcome);
+  held.log.fClose(outcome);
+  held.stretchCounts.fRelease();
+  fRelease16Chain();
   outcome.readsRead = InputReads;
   return outcome;
 }

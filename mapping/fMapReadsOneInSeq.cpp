@@ -4,17 +4,19 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
+#include <vector>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
 #include "mapping/read_in_seq.h"
+#include "mapping/run_steps.h"
 
 namespace {
 const char kNoMemory[] = "\nno mem fMapReadsOneInSeq";
@@ -31,8 +33,8 @@ const char kClusterHeader[] = "\nclPos\tclEnd\tclLength\tgap";
 const char kFirstClusterRow[] = "\n%d\t%d\t%d";
 const char kClusterRow[] = "\n%d\t%d\t%d\t%d";
 
-constexpr int32_t kKeyBases = 16;
-constexpr int32_t kMaxEntries = 0x7FFFFFFF;
+// IntoGenome counts the once-placed reads in 32 bits.
+constexpr size_t kMaxEntries = 0x7FFFFFFF;
 
 // A read placed exactly once: its first base's position and its length. After
 // clustering the front entries hold clusters: start and exclusive end.
@@ -41,61 +43,62 @@ struct SingleLocation {
   int32_t length;
 };
 
-struct SingleLocationTable {
-  SingleLocation* entries;
-  int32_t capacity;
+// What a run holds until its end.
+struct Held {
+  // Identical reads placed once each take an entry each, so the list may
+  // outgrow the L + 1 entries it starts with.
+  std::vector<SingleLocation> once;
+  std::ifstream reads;
+  ResultFile many;
+  ResultFile log;
+  ResultFile clusters;
 };
 
-// Room for one more entry at index IntoGenome. Identical reads placed once each
-// take an entry, so the table may outgrow its L + 1 entries.
-bool fMakeRoom(SingleLocationTable& table) {
-  if (IntoGenome < table.capacity) return true;
-  if (table.capacity == kMaxEntries) return false;
-  int64_t wanted = static_cast<int64_t>(table.capacity) * 2;
-  int32_t capacity = wanted > kMaxEntries ? kMaxEntries : static_cast<int32_t>(wanted);
-  void* grown = std::realloc(table.entries, static_cast<size_t>(capacity) * sizeof(SingleLocation));
-  if (grown == nullptr) return false;
-  table.entries = static_cast<SingleLocation*>(grown);
-  table.capacity = capacity;
+bool fAddOnce(std::vector<SingleLocation>& once, SingleLocation entry) {
+  if (once.size() >= kMaxEntries) return false;
+  try {
+    once.push_back(entry);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return true;
 }
 
-// The per-read step for the read of length n in InputLine: counts it as out of
-// genome, placed once (its entry stored at index IntoGenome) or placed many
-// times (copied to `many`). False only when the table could not grow.
-bool fLocateReadOnce(int32_t n, FILE* many, SingleLocationTable& table, int32_t L) {
+// The per-read step for the read of the given length in InputLine: counts it
+// as out of genome, placed once (its entry added to `once`) or placed many
+// times (copied to `many`). False only when the list could not grow.
+bool fLocateReadOnce(int32_t length, FILE* many, std::vector<SingleLocation>& once, int32_t L) {
   const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
-  if (n < kKeyBases) {
+  if (length < kKey16Bases) {
     ++OutOfGenome;
     return true;
   }
   uint32_t key;
-  const bool isCoded = fReadKey(c, kKeyBases, key);
-  bool found = false;
+  const bool isCoded = fReadKey(c, kKey16Bases, key);
+  int32_t place = 0;
   // A byte that is no base code matches nowhere.
   for (int32_t p = isCoded ? Root16[key] : 0; p > 0; p = Chain16[p]) {
-    if (n > kKeyBases && !fRestOfReadMatches(c, n, p, L)) continue;
-    if (found) {
-      // A second place: the stored entry is left to be overwritten.
-      std::fwrite(c, 1, static_cast<size_t>(n), many);
+    if (length > kKey16Bases && !fRestOfReadMatches(c, length, p, L)) continue;
+    if (place > 0) {
+      std::fwrite(c, 1, static_cast<size_t>(length), many);
       std::fputc(10, many);
-      SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(n));
+      SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(length));
       ++UpperStrandReads;
       return true;
     }
-    if (!fMakeRoom(table)) return false;
-    table.entries[IntoGenome] = SingleLocation{p, n};
-    found = true;
+    place = p;
   }
-  if (found)
-    ++IntoGenome;
-  else
+  if (place == 0) {
     ++OutOfGenome;
+    return true;
+  }
+  if (!fAddOnce(once, SingleLocation{place, length})) return false;
+  ++IntoGenome;
   return true;
 }
 
 // Merges the sorted entries into clusters of overlapping reads, written over
-// the front of the table; returns their number. Reads that only touch stay apart.
+// the front of the list; returns their number. Reads that only touch stay apart.
 int32_t fBuildClusters(SingleLocation* entries, int32_t count) {
   if (count == 0) return 0;
   int32_t clusters = 0;
@@ -126,78 +129,72 @@ void fWriteClusters(FILE* file, const SingleLocation* clusters, int32_t count) {
       std::fprintf(file, kClusterRow, start, end - 1, end - start, start - (clusters[k - 1].length - 1));
   }
 }
-}  // namespace
 
-namespace {
-void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                       int32_t GenomeLength) {
-  const int32_t L = GenomeLength;
-  if (!fBuild16Chain(L)) {
-    fRelease16Chain();
+void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
+          int32_t L, Held& held, Outcome& outcome) {
+  if (!fIndexGenome(L, false, outcome)) return;
+  bool listHeld = L >= 0 && static_cast<size_t>(L) < kMaxEntries;
+  if (listHeld) {
+    try {
+      held.once.reserve(static_cast<size_t>(L) + 1);
+    } catch (const std::bad_alloc&) {
+      listHeld = false;
+    }
+  }
+  if (!listHeld) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
     return;
   }
-  SingleLocationTable table{nullptr, 0};
-  if (L < kMaxEntries) {
-    table.capacity = L + 1;
-    table.entries = static_cast<SingleLocation*>(std::malloc(static_cast<size_t>(table.capacity) * sizeof(SingleLocation)));
-  }
-  if (table.entries == nullptr) {
-    std::fputs(kNoMemory, stdout);
-    fRelease16Chain();
-    return;
-  }
-  std::ifstream reads;
-  FILE* many = nullptr;
-  if (fOpenReadStream(ReadsPath, reads)) many = fOpenFile(fStripExtension(ReadsPath) + kManyEnding, "wb");
-  if (many == nullptr) {
-    std::free(table.entries);
-    fRelease16Chain();
-    return;
-  }
+  if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
+  if (!held.many.fOpen(fStripExtension(ReadsPath) + kManyEnding, outcome)) return;
 
-  InputReads = 0;
-  OutOfGenome = 0;
-  IntoGenome = 0;
-  UpperStrandReads = 0;
-  SumLength = 0;
-  bool tableHeld = true;
-  int32_t n = 0;
-  // Per-read loop, the hot path: no allocation (the table only grows when
+  fStage(Stage::kReads);
+  int32_t length = 0;
+  // Per-read loop, the hot path: no allocation (the list only grows when
   // full), no formatting, no virtual calls.
-  while (tableHeld && fNextRead(reads, false, n)) tableHeld = fLocateReadOnce(n, many, table, L);
-  reads.close();
-  std::fclose(many);
-  if (!tableHeld) {
-    std::fputs(kNoMemory, stdout);
-    std::free(table.entries);
-    fRelease16Chain();
+  while (listHeld && fNextRead(held.reads, false, length))
+    listHeld = fLocateReadOnce(length, held.many.file, held.once, L);
+  held.reads.close();
+  held.many.fClose(outcome);
+  if (!listHeld) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
     return;
   }
+  outcome.fCount("input_reads", InputReads);
+  outcome.fCount("out_of_genome", OutOfGenome);
+  outcome.fCount("loc_once", IntoGenome);
+  outcome.fCount("loc_many", UpperStrandReads);
+  outcome.fCount("loc_many_sum_length", SumLength);
 
-  std::sort(table.entries, table.entries + IntoGenome,
+  fStage(Stage::kSorting);
+  std::sort(held.once.begin(), held.once.end(),
             [](const SingleLocation& a, const SingleLocation& b) { return a.position < b.position; });
-  int32_t clusters = fBuildClusters(table.entries, IntoGenome);
-  std::fputs(kSavingTheResult, stdout);
+  const int32_t clusters = fBuildClusters(held.once.data(), IntoGenome);
+  fSay(kSavingTheResult);
 
+  // A result that can't be created has been reported; the other is still written.
+  fStage(Stage::kWriting);
   const std::string resultStem = ResultDirectory + fFileStem(ReadsPath) + kOnceMark + fFileStem(GenomePath);
-  if (FILE* log = fOpenFile(resultStem + kLogEnding, "wb")) {
-    std::fprintf(log, kLogFormat, GenomePath.c_str(), ReadsPath.c_str(), InputReads, OutOfGenome, IntoGenome,
-                 UpperStrandReads, SumLength);
-    std::fclose(log);
-  }
-  if (FILE* clusterFile = fOpenFile(resultStem + kClusterEnding, "wb")) {
-    fWriteClusters(clusterFile, table.entries, clusters);
-    std::fclose(clusterFile);
-  }
-  std::free(table.entries);
-  fRelease16Chain();
+  if (held.log.fOpen(resultStem + kLogEnding, outcome))
+    std::fprintf(held.log.file, kLogFormat, fShownPath(GenomePath).c_str(), fShownPath(ReadsPath).c_str(),
+                 InputReads, OutOfGenome, IntoGenome, UpperStrandReads, SumLength);
+  if (held.clusters.fOpen(resultStem + kClusterEnding, outcome))
+    fWriteClusters(held.clusters.file, held.once.data(), clusters);
 }
 }  // namespace
 
 Outcome fMapReadsOneInSeq(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                       int32_t GenomeLength) {
-  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
+                          int32_t GenomeLength) {
   Outcome outcome;
+  Held held;
+  InputReads = OutOfGenome = IntoGenome = UpperStrandReads = SumLength = 0;
+  fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength, held, outcome);
+  held.many.fClose(outcome);
+  held.log.fClose(outcome);
+  held.clusters.fClose(outcome);
+  fRelease16Chain();
   outcome.readsRead = InputReads;
   return outcome;
 }

@@ -2,22 +2,25 @@
 // whole length, onto both strands, and writes for every genome position the
 // reads that start there, each weighted by one over its number of places.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
 #include "mapping/read_ahead.h"
 #include "mapping/read_in_seq.h"
-#include "platform/platform.h"
+#include "mapping/run_steps.h"
 
 namespace {
 const char kNoMemory[] = "\nno mem fMatchReadsT_VarSzO";
+const char kEmptyScope[] =
+    "\nfMatchReadsT_VarSzO: rMinSz is greater than rMaxSz, so the read size scope holds no read length";
 const char kTooLarge[] =
     "\nfMatchReadsT_VarSzO: (genome length + 1) x (size scope width) reaches 2^31 table entries; "
     "narrow the read size scope";
@@ -32,63 +35,65 @@ const char kTableExtension[] = ".txt";
 const char kLogEnding[] = "Log.txt";
 constexpr int32_t kLinesPerTable = 1000000;
 
-// Row p (genome position 0 .. n), column c (read length - MinReadSize), at p * w + c.
-int32_t* UpTable = nullptr;
-int32_t* LwTable = nullptr;
-int32_t* HitCount = nullptr;
-int32_t* HitList = nullptr;
-size_t TableBytes = 0;
-int32_t ScopeWidth = 0;
+// A run's tables and what else it holds until its end. Row p (genome position
+// 0 .. L), column c (read length - MinReadSize), at p * width + c.
+struct Held {
+  Block<int32_t> UpTable;
+  Block<int32_t> LwTable;
+  Block<int32_t> HitCount;
+  Block<int32_t> HitList;  // the places of the current read, upper strand first
+  int32_t width = 0;
+  std::ifstream reads;
+  ResultFile log;
+};
 
-void fReleaseTables() {
-  fReleaseLarge(UpTable, TableBytes);
-  fReleaseLarge(LwTable, TableBytes);
-  fReleaseLarge(HitCount, TableBytes);
-  std::free(HitList);
-  UpTable = LwTable = HitCount = HitList = nullptr;
-}
+// The tables as the per-read step uses them.
+struct Tables {
+  int32_t* up;
+  int32_t* lower;
+  int32_t* hitCount;
+  int32_t* hitList;
+  int32_t width;
+};
 
-bool fAllocateTables(int32_t n) {
+bool fAllocateTables(Held& held, int32_t L) {
   // A read and its reverse complement can each fit at every position.
-  size_t entries = static_cast<size_t>(n + 1) * static_cast<size_t>(ScopeWidth > 0 ? ScopeWidth : 1);
-  TableBytes = entries * sizeof(int32_t);
-  UpTable = static_cast<int32_t*>(fAllocateLarge(TableBytes));
-  LwTable = static_cast<int32_t*>(fAllocateLarge(TableBytes));
-  HitCount = static_cast<int32_t*>(fAllocateLarge(TableBytes));
-  HitList = static_cast<int32_t*>(std::malloc((2 * static_cast<size_t>(n) + 2) * sizeof(int32_t)));
-  if (UpTable && LwTable && HitCount && HitList) return true;
-  fReleaseTables();
-  return false;
+  const size_t entries = (static_cast<size_t>(L) + 1) * static_cast<size_t>(held.width);
+  return held.UpTable.fAllocate(entries) && held.LwTable.fAllocate(entries) && held.HitCount.fAllocate(entries) &&
+         held.HitList.fAllocate(2 * static_cast<size_t>(L) + 2);
 }
 
-// Counts read[0 .. L-1] at every place of one strand where all L bases agree,
-// appending the places to HitList; true if there was one.
-bool fCountStrand(const unsigned char* read, int32_t L, int32_t c, int32_t* table, int32_t& hits) {
+// Counts read[0 .. length-1] at every place of one strand where all its bases
+// agree, appending the places to the hit list; true if there was one.
+bool fCountStrand(const unsigned char* read, int32_t length, int32_t c, int32_t* table, const Tables& tables,
+                  int32_t& hits) {
   uint32_t key;
-  const int k = L <= 15 ? 8 : 16;
+  const bool by16 = length >= kKey16Bases;
+  const int k = by16 ? kKey16Bases : kKey8Bases;
   if (!fReadKey(read, k, key)) return false;
-  const size_t rest = static_cast<size_t>(L - k);
+  const size_t rest = static_cast<size_t>(length - k);
   bool found = false;
-  for (int32_t p = k == 16 ? Root16[key] : Root8[key]; p > 0; p = k == 16 ? Chain16[p] : Chain8[p]) {
+  for (int32_t p = by16 ? Root16[key] : Root8[key]; p > 0; p = by16 ? Chain16[p] : Chain8[p]) {
     if (std::memcmp(read + k, Genome + p + k, rest) != 0) continue;
-    table[static_cast<size_t>(p) * ScopeWidth + c] += 1;
-    HitList[hits++] = p;
+    table[static_cast<size_t>(p) * tables.width + c] += 1;
+    tables.hitList[hits++] = p;
     found = true;
   }
   return found;
 }
 
-void fMatchRead(int32_t L) {
+void fMatchRead(int32_t length, const Tables& tables) {
   // Reads below 8 bases have no seed: processed and found nowhere.
-  if (L < 8) return;
-  const int32_t c = L - MinReadSize;
+  if (length < kKey8Bases) return;
+  const int32_t c = length - MinReadSize;
   const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
   unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
   int32_t hits = 0;
-  bool upperFound = fCountStrand(read, L, c, UpTable, hits);
-  fReverseComplementCodes(read, L, lower);
-  bool lowerFound = fCountStrand(lower, L, c, LwTable, hits);
-  for (int32_t i = 0; i < hits; ++i) HitCount[static_cast<size_t>(HitList[i]) * ScopeWidth + c] = hits;
+  bool upperFound = fCountStrand(read, length, c, tables.up, tables, hits);
+  fReverseComplementCodes(read, length, lower);
+  bool lowerFound = fCountStrand(lower, length, c, tables.lower, tables, hits);
+  for (int32_t i = 0; i < hits; ++i)
+    tables.hitCount[static_cast<size_t>(tables.hitList[i]) * tables.width + c] = hits;
   if (upperFound) ++UpperStrandReads;
   if (lowerFound) ++LowerStrandReads;
   if (upperFound || lowerFound) ++IntoGenome;
@@ -118,15 +123,19 @@ char* fFormatLine(char* out, int32_t p, double weight) {
   return out + std::snprintf(out, 64, "%4.2lf\n", weight);
 }
 
-// One strand's tables, split into files of at most 1,000,000 positions.
-void fWriteStrand(const std::string& baseName, const char* part, const int32_t* table, int32_t n) {
+// One strand's tables, split into files of at most 1,000,000 positions. A
+// file that can't be created has been reported; the others are still written.
+void fWriteStrand(const std::string& baseName, const char* part, const int32_t* table, const Held& held,
+                  int32_t L, Outcome& outcome) {
   constexpr size_t kFlushAt = 1 << 20;
+  const int32_t width = held.width;
+  const int32_t* hitCount = held.HitCount.data();
   std::string text(kFlushAt + 128, '\0');
   int32_t p = 1;
-  for (int32_t file = 1; p <= n; ++file) {
-    std::string name = baseName + part + std::to_string(file) + kTableExtension;
-    FILE* out = fOpenFile(name, "wb");
-    int32_t last = n - p < kLinesPerTable ? n : p + kLinesPerTable - 1;
+  for (int32_t file = 1; p <= L; ++file) {
+    const std::string name = baseName + part + std::to_string(file) + kTableExtension;
+    FILE* out = fOpenOutput(name, outcome);
+    int32_t last = L - p < kLinesPerTable ? L : p + kLinesPerTable - 1;
     if (out == nullptr) {
       p = last + 1;
       continue;
@@ -134,9 +143,9 @@ void fWriteStrand(const std::string& baseName, const char* part, const int32_t* 
     char* end = &text[0];
     for (; p <= last; ++p) {
       double weight = 0;
-      const size_t row = static_cast<size_t>(p) * ScopeWidth;
-      for (int32_t c = 0; c < ScopeWidth; ++c)
-        if (table[row + c] > 0) weight += static_cast<double>(table[row + c]) / HitCount[row + c];
+      const size_t row = static_cast<size_t>(p) * width;
+      for (int32_t c = 0; c < width; ++c)
+        if (table[row + c] > 0) weight += static_cast<double>(table[row + c]) / hitCount[row + c];
       end = fFormatLine(end, p, weight);
       if (static_cast<size_t>(end - &text[0]) >= kFlushAt) {
         std::fwrite(text.data(), 1, end - &text[0], out);
@@ -144,68 +153,85 @@ void fWriteStrand(const std::string& baseName, const char* part, const int32_t* 
       }
     }
     std::fwrite(text.data(), 1, end - &text[0], out);
-    std::fclose(out);
+    fCloseOutput(out, name, outcome);
   }
 }
 
-void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
-          int32_t n) {
-  ScopeWidth = SizeScopeWidth;
-  if (static_cast<int64_t>(n + int64_t{1}) * (ScopeWidth > 0 ? ScopeWidth : 1) >= (int64_t{1} << 31)) {
-    std::fputs(kTooLarge, stdout);
-    return;
+// A scope that holds no read length, or one too wide to table, is refused
+// before anything is built or written.
+bool fScopeAccepted(int32_t L, Outcome& outcome) {
+  if (MinReadSize > MaxReadSize) {
+    fSay(kEmptyScope);
+    outcome.fFail(RunStatus::kRefusedParameter, "rMinSz");
+    return false;
   }
-  if (!fBuildRoot8Chain(n)) return;
-  if (!fAllocateTables(n)) {
-    std::fputs(kNoMemory, stdout);
-    return;
+  if ((int64_t{L} + 1) * fSizeScopeWidth(MinReadSize, MaxReadSize) >= (int64_t{1} << 31)) {
+    fSay(kTooLarge);
+    outcome.fFail(RunStatus::kRefusedParameter, "rMaxSz");
+    return false;
   }
-  std::ifstream reads;
-  if (!fOpenReadStream(ReadsPath, reads)) return;
+  return true;
+}
 
-  OutOfGenome = LowerStrandReads = UpperStrandReads = IntoGenome = InputReads = 0;
+void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
+          int32_t L, Held& held, Outcome& outcome) {
+  if (!fScopeAccepted(L, outcome)) return;
+  held.width = fSizeScopeWidth(MinReadSize, MaxReadSize);
+  if (!fIndexGenome(L, true, outcome)) return;
+  if (!fAllocateTables(held, L)) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return;
+  }
+  if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
+
+  fStage(Stage::kReads);
+  const Tables tables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.HitList.data(),
+                      held.width};
   int32_t outOfScope = 0;
   int32_t length = 0;
-  ReadAhead ahead(reads, false, fWholeReadKeys);
+  ReadAhead ahead(held.reads, false, fWholeReadKeys);
   // Per-read path: no allocation; the reverse complement goes to WorkLine.
   while (ahead.fNext(length)) {
     if (length < MinReadSize || length > MaxReadSize)
       ++outOfScope;
     else
-      fMatchRead(length);
+      fMatchRead(length, tables);
   }
-  reads.close();
+  held.reads.close();
   OutOfGenome = InputReads - IntoGenome - outOfScope;
-  std::fputs(kSavingTheResult, stdout);
+  outcome.fCount("input_reads", InputReads);
+  outcome.fCount("out_of_user_size_scope", outOfScope);
+  outcome.fCount("processed", OutOfGenome + IntoGenome);
+  outcome.fCount("out_of_genome", OutOfGenome);
+  outcome.fCount("into_genome", IntoGenome);
+  outcome.fCount("upper_strand_has", UpperStrandReads);
+  outcome.fCount("lower_strand_has", LowerStrandReads);
+  fSay(kSavingTheResult);
 
-  std::string baseName = ResultDirectory + fFileStem(ReadsPath) + "[" + std::to_string(MinReadSize) + "-" +
-                         std::to_string(MaxReadSize) + "]" + fFileStem(GenomePath) + "_";
+  fStage(Stage::kWriting);
+  const std::string baseName = fScopedName(ResultDirectory + fFileStem(ReadsPath), MinReadSize, MaxReadSize,
+                                           fFileStem(GenomePath) + "_");
   // A file that can't be opened has been reported; the others are still written.
-  if (FILE* log = fOpenFile(baseName + kLogEnding, "wb")) {
-    std::fprintf(log, kLogFormat, GenomePath.c_str(), ReadsPath.c_str(), MinReadSize, MaxReadSize, InputReads,
-                 outOfScope, OutOfGenome + IntoGenome, OutOfGenome, IntoGenome, UpperStrandReads,
-                 LowerStrandReads);
-    std::fclose(log);
+  if (held.log.fOpen(baseName + kLogEnding, outcome)) {
+    std::fprintf(held.log.file, kLogFormat, fShownPath(GenomePath).c_str(), fShownPath(ReadsPath).c_str(),
+                 MinReadSize, MaxReadSize, InputReads, outOfScope, OutOfGenome + IntoGenome, OutOfGenome,
+                 IntoGenome, UpperStrandReads, LowerStrandReads);
+    held.log.fClose(outcome);
   }
-  if (n < 1) return;
-  fWriteStrand(baseName, kUpperPart, UpTable, n);
-  fWriteStrand(baseName, kLowerPart, LwTable, n);
-}
-}  // namespace
-
-namespace {
-void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                         int32_t GenomeLength) {
-  fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
-  fReleaseTables();
-  fRelease16Chain();
+  fWriteStrand(baseName, kUpperPart, held.UpTable.data(), held, L, outcome);
+  fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, outcome);
 }
 }  // namespace
 
 Outcome fMatchReadsT_VarSzO(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                         int32_t GenomeLength) {
-  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
+                            int32_t GenomeLength) {
   Outcome outcome;
+  Held held;
+  InputReads = OutOfGenome = LowerStrandReads = UpperStrandReads = IntoGenome = 0;
+  fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength, held, outcome);
+  held.log.fClose(outcome);
+  fRelease16Chain();
   outcome.readsRead = InputReads;
   return outcome;
 }

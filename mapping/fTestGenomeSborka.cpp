@@ -2,19 +2,19 @@
 // against reads known to occur at more than one place in it.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
-#include "mapping/assembly_test.h"
 #include "mapping/mapping.h"
 #include "mapping/read_in_seq.h"
-#include "platform/platform.h"
+#include "mapping/repeat_pass.h"
+#include "mapping/run_steps.h"
 
 namespace {
 const char kResultPrefix[] = "RepTest_";
@@ -27,8 +27,20 @@ const char kTestingReads[] = "\ntesting the reads for correct assembly";
 const char kRepeatHeader[] = "code\tsqSize\treMax\trepNu/sqSize";
 const char kRepeatRow[] = "\n%s\t%d\t%d\t%6.3lf";
 const char kReadCounts[] = "\nrinput multyLocation reads=%d\nnonCorrect assembly reads %d";
+// The repeat pass starts from four lists, one per base, on its work stack;
+// a genome needs as many positions.
+constexpr int32_t kFirstLevelLists = 4;
 
-constexpr int32_t kKeyBases = 16;
+// What a run holds until its end. Slot p of the repeat table stands for
+// genome position p (slot 0 unused).
+struct Held {
+  ResultFile log;
+  ResultFile table;
+  Block<int32_t> repeatTable;
+  Block<int32_t> link;
+  Block<PendingList> stack;
+  std::ifstream reads;
+};
 
 // Length of the common beginning of the circular texts at offsets x1 and x2,
 // known to agree on their first `known` bases; L when they agree all round.
@@ -52,17 +64,17 @@ int32_t fCommonLength(const unsigned char* g, int32_t L, int32_t x1, int32_t x2,
 // (descending), claiming those whose repeat value is 0; counts the read as
 // non-correct at the first position whose counted repeat is shorter than the
 // read or that an earlier read has claimed.
-void fCheckReadAssembly(int32_t n, int32_t* repeatTable, int32_t L) {
-  if (n < kKeyBases) return;
+void fCheckReadAssembly(int32_t length, int32_t* repeatTable, int32_t L) {
+  if (length < kKey16Bases) return;
   const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
   uint32_t key;
-  if (!fReadKey(c, kKeyBases, key)) return;  // a byte that is no base code matches nowhere
+  if (!fReadKey(c, kKey16Bases, key)) return;  // a byte that is no base code matches nowhere
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
-    if (n > kKeyBases && !fRestOfReadMatches(c, n, p, L)) continue;
+    if (length > kKey16Bases && !fRestOfReadMatches(c, length, p, L)) continue;
     int32_t value = repeatTable[p];
     if (value == 0) {
-      repeatTable[p] = -n;
-    } else if (n > value) {
+      repeatTable[p] = -length;
+    } else if (length > value) {
       ++IntoGenome;
       return;
     }
@@ -158,21 +170,20 @@ void fRefineLists(RepeatPass& pass, int32_t* link, int32_t bottom, int32_t top) 
   }
 }
 
-void fCloseResults(FILE* log, FILE* table) {
-  if (table != nullptr) std::fclose(table);
-  if (log != nullptr) std::fclose(log);
-}
 }  // namespace
 
 void fFindMaximalRepeats(const unsigned char* g, int32_t L, int32_t* repeatTable, int32_t* link,
                          PendingList* stack, int32_t smallListLimit) {
   RepeatPass pass{g, L, repeatTable, stack, nullptr, nullptr, 0};
   if (smallListLimit > L) smallListLimit = L;
-  if (smallListLimit >= 3) {
-    pass.smallOffset = static_cast<int32_t*>(std::malloc(static_cast<size_t>(smallListLimit) * sizeof(int32_t)));
-    pass.smallLink = static_cast<int32_t*>(std::malloc(static_cast<size_t>(smallListLimit) * sizeof(int32_t)));
-    // Without the copy every list is refined through the genome-wide link array.
-    if (pass.smallOffset != nullptr && pass.smallLink != nullptr) pass.smallLimit = smallListLimit;
+  Block<int32_t> smallOffset;
+  Block<int32_t> smallLink;
+  // Without the copy every list is refined through the genome-wide link array.
+  if (smallListLimit >= 3 && smallOffset.fAllocate(static_cast<size_t>(smallListLimit)) &&
+      smallLink.fAllocate(static_cast<size_t>(smallListLimit))) {
+    pass.smallOffset = smallOffset.data();
+    pass.smallLink = smallLink.data();
+    pass.smallLimit = smallListLimit;
   }
   int32_t bucketHead[4] = {-1, -1, -1, -1};
   // Prepending from the end leaves each first-level list in ascending order.
@@ -184,8 +195,6 @@ void fFindMaximalRepeats(const unsigned char* g, int32_t L, int32_t* repeatTable
   // All four, even empty or single ones, so a base found once gets 1.
   for (int base = 0; base < 4; ++base) stack[base] = PendingList{bucketHead[base], 1};
   fRefineLists<false>(pass, link, 0, 4);
-  std::free(pass.smallOffset);
-  std::free(pass.smallLink);
 }
 
 int32_t fCountRepeatIntervals(int32_t* repeatTable, int32_t L, int32_t& longest) {
@@ -219,82 +228,71 @@ int32_t fCountRepeatIntervals(int32_t* repeatTable, int32_t L, int32_t& longest)
 }
 
 namespace {
-void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                       int32_t GenomeLength) {
-  const int32_t L = GenomeLength;
-  const std::string resultStem = ResultDirectory + kResultPrefix + fFileStem(GenomePath);
-  FILE* log = fOpenFile(resultStem + kLogEnding, "wb");
-  if (log == nullptr) return;
-  // Created and left empty.
-  FILE* table = fOpenFile(resultStem + kTableEnding, "wb");
-  if (table == nullptr) {
-    std::fclose(log);
-    return;
-  }
-  if (Genome != nullptr && L < 4) {
-    std::fputs(kGenomeTooShort, stdout);
-    fCloseResults(log, table);
-    return;
-  }
-
-  // Slot p of the repeat table stands for genome position p (slot 0 unused).
-  const size_t tableBytes = (static_cast<size_t>(L) + 1) * sizeof(int32_t);
-  const size_t linkBytes = static_cast<size_t>(L) * sizeof(int32_t);
-  const size_t stackBytes = (static_cast<size_t>(L) + 4) * sizeof(PendingList);
-  int32_t* repeatTable = nullptr;
-  int32_t* link = nullptr;
-  PendingList* stack = nullptr;
-  if (Genome != nullptr) {
-    repeatTable = static_cast<int32_t*>(fAllocateLarge(tableBytes));
-    link = static_cast<int32_t*>(fAllocateLarge(linkBytes));
-    stack = static_cast<PendingList*>(fAllocateLarge(stackBytes));
-  }
-  if (repeatTable == nullptr || link == nullptr || stack == nullptr) {
-    std::fputs(kNoMemory, stdout);
-    fCloseResults(log, table);
-    fReleaseLarge(repeatTable, tableBytes);
-    fReleaseLarge(link, linkBytes);
-    fReleaseLarge(stack, stackBytes);
-    return;
-  }
-
-  std::fputs(kComputingRepeats, stdout);
+// The repeat and counting passes, with their row in the log.
+void fFindRepeats(const std::string& GenomePath, int32_t L, Held& held, Outcome& outcome) {
+  fSay(kComputingRepeats);
   std::fflush(stdout);
-  fFindMaximalRepeats(Genome + 1, L, repeatTable, link, stack);
+  fStage(Stage::kIndex);
+  fFindMaximalRepeats(Genome + 1, L, held.repeatTable.data(), held.link.data(), held.stack.data());
   int32_t longest = 0;
-  int32_t counted = fCountRepeatIntervals(repeatTable, L, longest);
-  std::fputs(kRepeatHeader, log);
-  std::fprintf(log, kRepeatRow, fFileStem(GenomePath).c_str(), L, longest,
-               static_cast<double>(counted) / L);
-  fReleaseLarge(link, linkBytes);
-  fReleaseLarge(stack, stackBytes);
+  const int32_t counted = fCountRepeatIntervals(held.repeatTable.data(), L, longest);
+  const double perBase = static_cast<double>(counted) / L;
+  std::fputs(kRepeatHeader, held.log.file);
+  std::fprintf(held.log.file, kRepeatRow, fFileStem(GenomePath).c_str(), L, longest, perBase);
+  char perBaseText[32];
+  std::snprintf(perBaseText, sizeof perBaseText, "%.3f", perBase);
+  outcome.fCount("sqsize", L);
+  outcome.fCount("remax", longest);
+  outcome.fCount("repnu/sqsize", perBaseText);
+  held.link.fRelease();
+  held.stack.fRelease();
+}
 
-  std::fputs(kTestingReads, stdout);
-  std::fflush(stdout);
-  std::ifstream reads;
-  if (!fBuild16Chain(L) || !fOpenReadStream(ReadsPath, reads)) {
-    fRelease16Chain();
-    fCloseResults(log, table);
-    fReleaseLarge(repeatTable, tableBytes);
+void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
+          int32_t L, Held& held, Outcome& outcome) {
+  const std::string resultStem = ResultDirectory + kResultPrefix + fFileStem(GenomePath);
+  if (!held.log.fOpen(resultStem + kLogEnding, outcome)) return;
+  // Created and left empty.
+  if (!held.table.fOpen(resultStem + kTableEnding, outcome)) return;
+  if (Genome != nullptr && L < kFirstLevelLists) {
+    fSay(kGenomeTooShort);
+    outcome.fFail(RunStatus::kBadInput, GenomePath);
     return;
   }
-  InputReads = 0;
-  IntoGenome = 0;
-  int32_t n = 0;
+  const size_t positions = static_cast<size_t>(L);
+  if (Genome == nullptr || !held.repeatTable.fAllocate(positions + 1) || !held.link.fAllocate(positions) ||
+      !held.stack.fAllocate(positions + kFirstLevelLists)) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return;
+  }
+  fFindRepeats(GenomePath, L, held, outcome);
+
+  fSay(kTestingReads);
+  std::fflush(stdout);
+  if (!fIndexGenome(L, false, outcome)) return;
+  if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
+  fStage(Stage::kReads);
+  int32_t length = 0;
   // Per-read loop, the hot path: no allocation, no formatting, no virtual calls.
-  while (fNextRead(reads, false, n)) fCheckReadAssembly(n, repeatTable, L);
-  reads.close();
-  std::fprintf(log, kReadCounts, InputReads, IntoGenome);
-  fRelease16Chain();
-  fCloseResults(log, table);
-  fReleaseLarge(repeatTable, tableBytes);
+  while (fNextRead(held.reads, false, length)) fCheckReadAssembly(length, held.repeatTable.data(), L);
+  held.reads.close();
+  fStage(Stage::kWriting);
+  std::fprintf(held.log.file, kReadCounts, InputReads, IntoGenome);
+  outcome.fCount("rinput_multylocation_reads", InputReads);
+  outcome.fCount("noncorrect_assembly_reads", IntoGenome);
 }
 }  // namespace
 
 Outcome fTestGenomeSborka(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                       int32_t GenomeLength) {
-  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, GenomeLength);
+                          int32_t GenomeLength) {
   Outcome outcome;
+  Held held;
+  InputReads = IntoGenome = 0;
+  fRun(ResultDirectory, ReadsPath, GenomePath, GenomeLength, held, outcome);
+  fRelease16Chain();
+  held.table.fClose(outcome);
+  held.log.fClose(outcome);
   outcome.readsRead = InputReads;
   return outcome;
 }

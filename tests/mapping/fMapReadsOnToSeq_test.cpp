@@ -25,12 +25,7 @@ std::string fLog(const RunFolder& folder, int input, int into, int sum, const st
 TEST(MapReadsOnToSeq, KeepsTheLongestStretchOfEachReadFrom26BasesOn) {
   const int32_t n = 300;
   std::string genome = fRandomLetters(n, 11);
-  // Genome text from 1-based position p, going round the circle.
-  auto at = [&](int32_t p, size_t length) {
-    std::string text;
-    for (size_t i = 0; i < length; ++i) text += genome[(p - 1 + i) % n];
-    return text;
-  };
+  auto at = [&](int32_t p, size_t length) { return fAt(genome, p, length); };
   const std::string lead = "TCA";  // never part of a stretch
   const std::string tied = at(101, 30);
   fPlace(genome, 201, fReverseComplement(lead + tied).substr(3));
@@ -93,11 +88,7 @@ TEST(MapReadsOnToSeq, StretchesAgreeWithAScanOfTheCircularGenome) {
     const int32_t n = 20 + static_cast<int32_t>(random() % 60);
     std::string genome(n, 'A');
     for (char& letter : genome) letter = "AC"[random() & 1];  // two letters: many repeats
-    auto at = [&](int64_t p, int32_t length) {
-      std::string text;
-      for (int32_t i = 0; i < length; ++i) text += genome[(p - 1 + i) % n];
-      return text;
-    };
+    auto at = [&](int64_t p, int32_t length) { return fAt(genome, p, static_cast<size_t>(length)); };
     std::vector<std::string> lines;
     std::string kept;
     std::map<int32_t, int32_t> histogram;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/run_folder.h"
+#include "mapping/read_mapping_support.h"
 
 namespace {
 
@@ -21,19 +21,6 @@ std::string fTestGenome() {
   }
   genome.replace(95, 20, genome.substr(60, 20));
   return genome;
-}
-
-// n letters of the circular genome from 1-based position p.
-std::string fAt(const std::string& genome, int p, int n) {
-  std::string piece;
-  for (int i = 0; i < n; ++i) piece += genome[(p - 1 + i) % genome.size()];
-  return piece;
-}
-
-std::string fReverseComplement(const std::string& letters) {
-  std::string out;
-  for (auto it = letters.rbegin(); it != letters.rend(); ++it) out += "TGCA"[std::string("ACGT").find(*it)];
-  return out;
 }
 
 void fSetUp(const RunFolder& folder, const std::vector<std::string>& reads) {

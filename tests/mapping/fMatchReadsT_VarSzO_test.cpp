@@ -134,17 +134,27 @@ TEST(MatchReadsVarSz, TablesSplitAtAMillionPositions) {
   EXPECT_FALSE(folder.exists("reads[20-20]genome_Up3.txt"));
 }
 
-TEST(MatchReadsVarSz, ScopeTooWideForTheTablesIsRefusedBeforeAnyFile) {
-  RunFolder folder;
-  folder.write("genome.bin", fCodes(fRandomLetters(99, 8)));
-  folder.write("reads.bin", fCodes("ACGT\n"));
-  // 100 rows x 21,474,837 columns reach 2^31 entries.
-  fSelectRun(folder, "fMatchReadsT_VarSzO", "genome.bin", "reads.bin", 1, 21474837);
-  RunResult result = folder.run();
-  EXPECT_EQ(result.console,
-            "\nfMatchReadsT_VarSzO: (genome length + 1) x (size scope width) reaches 2^31 table entries; "
-            "narrow the read size scope\ndone\n");
-  EXPECT_EQ(folder.files(), (std::vector<std::string>{"_ParamsOfFunc.txt", "genome.bin", "p.txt", "reads.bin", "vantrels"}));
+TEST(MatchReadsVarSz, AScopeThatCantBeTabledIsRefusedBeforeAnyFile) {
+  struct Case {
+    int32_t minSize, maxSize;
+    std::string console;
+  } cases[] = {
+      // 100 rows x 21,474,837 columns reach 2^31 entries.
+      {1, 21474837,
+       "\nfMatchReadsT_VarSzO: (genome length + 1) x (size scope width) reaches 2^31 table entries; "
+       "narrow the read size scope\ndone\n"},
+      {31, 30, "\nfMatchReadsT_VarSzO: rMinSz is greater than rMaxSz, so the read size scope holds no read length"
+               "\ndone\n"},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("genome.bin", fCodes(fRandomLetters(99, 8)));
+    folder.write("reads.bin", fCodes("ACGT\n"));
+    fSelectRun(folder, "fMatchReadsT_VarSzO", "genome.bin", "reads.bin", c.minSize, c.maxSize);
+    EXPECT_EQ(folder.run().console, c.console);
+    EXPECT_EQ(folder.files(),
+              (std::vector<std::string>{"_ParamsOfFunc.txt", "genome.bin", "p.txt", "reads.bin", "vantrels"}));
+  }
 }
 
 }  // namespace

@@ -16,13 +16,6 @@ struct Read {
   const char* what;
 };
 
-// Genome text from 1-based position p, going round the circle.
-std::string fAt(const std::string& genome, int32_t p, size_t length) {
-  std::string text;
-  for (size_t i = 0; i < length; ++i) text += genome[(p - 1 + i) % genome.size()];
-  return text;
-}
-
 TEST(ReadsOutOfSeq, WritesTheCodedReadsOfTheScopeFoundOnNeitherStrand) {
   const std::string genome = fRandomLetters(200, 21);
   std::string badInKey = fCodes(fAt(genome, 11, 20));

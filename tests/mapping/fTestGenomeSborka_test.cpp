@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mapping/assembly_test.h"
+#include "mapping/repeat_pass.h"
 #include "support/run_folder.h"
 
 namespace {
@@ -108,6 +108,8 @@ TEST(AssemblyCountingPass, CountsIntervalsNotWithinAnEarlierOne) {
       {{3, 2, 1, 4, 2, 1, 1, 5, 3, 2}, {0, 0, 0, 4, 0, 0, 0, 5, 0, 0}, 3, 5},
       // (10, 5) runs round to 15 - 10 = 5 and covers (1, 2): the first is not counted.
       {{2, 0, 0, 0, 0, 0, 0, 0, 0, 5}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 5}, 1, 5},
+      // (10, 3) runs round to 13 - 10 = 3, the very end of (1, 2): within, not counted.
+      {{2, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, 1, 3},
       {{0, 2, 0, 0}, {0, 0, 0, 0}, 1, 2},
       {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0},
       // Equal ends are within: only strictly longer reaches count.

@@ -30,6 +30,13 @@ inline std::string fReverseComplement(const std::string& letters) {
   return lower;
 }
 
+// `length` letters of the circular genome from 1-based position p on.
+inline std::string fAt(const std::string& genome, int64_t p, size_t length) {
+  std::string text;
+  for (size_t i = 0; i < length; ++i) text += genome[static_cast<size_t>((p - 1 + static_cast<int64_t>(i)) % static_cast<int64_t>(genome.size()))];
+  return text;
+}
+
 // Overwrites genome letters from 1-based position `position` on.
 inline void fPlace(std::string& genome, int32_t position, const std::string& segment) {
   genome.replace(static_cast<size_t>(position - 1), segment.size(), segment);

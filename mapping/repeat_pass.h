@@ -1,5 +1,5 @@
-// The two genome passes of the assembly test (fTestGenomeSborka), open to the
-// unit tests that check them on tiny genomes.
+// The repeat and counting passes of the assembly test (fTestGenomeSborka),
+// declared here for the unit tests that check them on tiny genomes.
 #pragma once
 #include <cstdint>
 
