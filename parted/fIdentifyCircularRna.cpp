@@ -1,27 +1,27 @@
 // Circular RNA: reads that are circular permutations of a genome segment of
 // their own length, found from the read's first and last 12 bases on both
 // strands. One result file holds the run's counts and the hits by position.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <new>
 #include <string>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
-#include "driver/outcome.h"
 #include "driver/loaders.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/parted_run.h"
 #include "parted/read_batch.h"
 #include "platform/platform.h"
 
 namespace {
 const char kEcho[] = "procedure  fIdentifyCircularRna\ngenome        %s\nreads         %s";
 const char kExecuting[] = "\nexecuting...";
-const char kNoMemory[] = "\nno memory_PARTED";
 const char kNoMemoryForHits[] = "\nno memory rCycled";
 const char kSearching[] = "\nseaching permuted reads";
 const char kSorting[] = "\nsorting...";
@@ -39,9 +39,6 @@ const char kUpperNext[] = "\n+\t%d\t";
 const char kLowerFirst[] = "\n-%d\t";
 const char kLowerNext[] = "\n-\t%d\t";
 
-// Reading stops after the read that takes the upper-strand count above this.
-constexpr int32_t kUpperHitStop = 9995;
-
 // Scratch records, little-endian, in the order found: pos (4 bytes), rSz,
 // leftSz, rightSz (one byte each), one reserved byte. When the scope admits
 // reads longer than 139 bases a part may exceed 8 bits; the records are then
@@ -49,6 +46,29 @@ constexpr int32_t kUpperHitStop = 9995;
 constexpr int32_t kLongestNarrowRead = 139;
 constexpr size_t kNarrowRecord = 8;
 constexpr size_t kWideRecord = 12;
+
+// One strand of the search: its scratch file, its hit count and the hits of
+// the read being searched, held back until the read is known not to be a
+// whole match. The count is 64-bit: when every read is read it is not bounded.
+struct CycledStrand {
+  FILE* file = nullptr;
+  std::string path;
+  int64_t count = 0;
+  PartedHitList pending;
+};
+
+// What a run holds between its steps; fReleaseRun gives back whatever of it is
+// held, whichever step the run ended at.
+struct CircularRun {
+  std::string genomePath;
+  std::string readsPath;
+  std::string resultPath;
+  FILE* result = nullptr;
+  CycledStrand upper, lower;
+  int32_t n = 0;
+  int32_t withinScope = 0;
+  int32_t defective = 0;
+};
 
 size_t fRecordSize() { return MaxReadSize > kLongestNarrowRead ? kWideRecord : kNarrowRecord; }
 
@@ -89,50 +109,55 @@ PartedHit fReadRecord(const unsigned char* record, size_t recordSize) {
 
 // A scratch file short of the hits counted (a full disk) would leave the
 // table short of the header's counts: the run stops with the result empty.
-void fSayScratchShort(const std::string& path) {
-  std::fputs(kScratchShort, stdout);
-  std::fputs(path.c_str(), stdout);
-  fWaitKey();
+void fScratchShort(const std::string& path, Outcome& outcome) {
+  fSay(kScratchShort);
+  fSay(path.c_str());
+  fPause();
+  outcome.fFail(RunStatus::kOutputFailed, path);
 }
 
-// Closes a scratch file after the reads; false, said, if a write failed.
-bool fCloseScratch(FILE* file, const std::string& path) {
-  bool written = !std::ferror(file);
-  if (std::fclose(file) != 0) written = false;
-  if (!written) fSayScratchShort(path);
+// Closes a strand's scratch file after the reads; false, said, if a write failed.
+bool fCloseScratch(CycledStrand& strand, Outcome& outcome) {
+  bool written = !std::ferror(strand.file);
+  if (std::fclose(strand.file) != 0) written = false;
+  strand.file = nullptr;
+  if (!written) fScratchShort(strand.path, outcome);
   return written;
 }
 
-// Reads back `count` records into `hits`. False if the file can't be opened
-// or holds fewer records.
-bool fLoadScratch(const std::string& path, int32_t count, PartedHitList& hits) {
-  FILE* file = fOpenFile(path, "rb");
-  if (file == nullptr) return false;
+// Reads back the strand's records into `hits`. False if the file can't be
+// opened or holds fewer records than counted.
+bool fLoadScratch(const CycledStrand& strand, PartedHitList& hits, Outcome& outcome) {
+  FILE* file = fOpenFile(strand.path, "rb");
+  if (file == nullptr) {
+    outcome.fFail(RunStatus::kOutputFailed, strand.path);
+    return false;
+  }
   const size_t recordSize = fRecordSize();
   unsigned char record[kWideRecord];
-  for (int32_t i = 0; i < count && std::fread(record, 1, recordSize, file) == recordSize; ++i)
+  for (int64_t i = 0; i < strand.count && std::fread(record, 1, recordSize, file) == recordSize; ++i)
     hits.push_back(fReadRecord(record, recordSize));
   std::fclose(file);
-  if (hits.size() == static_cast<size_t>(count)) return true;
-  fSayScratchShort(path);
+  if (hits.size() == static_cast<size_t>(strand.count)) return true;
+  fScratchShort(strand.path, outcome);
   return false;
+}
+
+// The keys of the four seeds of a coded read: upper head and end, then lower
+// head and end (the reverse complements of the read's end and head).
+void fSeedKeys(const unsigned char* read, int32_t length, int32_t* keys) {
+  keys[0] = fSeedKey12(read);
+  keys[1] = fSeedKey12(read + length - kSeedBases);
+  keys[2] = fSeedKey12Reverse(read + length - kSeedBases);
+  keys[3] = fSeedKey12Reverse(read);
 }
 
 // End-seed search of one strand's text: for every position p of the text's
 // last 12-mer, the extension k runs leftwards over the text's bases before the
 // seed while they match the genome before the seed; the t = L - 12 - k first
 // bases of the text must lie right after the seed. True at a whole match.
-// The keys of the four seeds of a coded read: upper head and end, then lower
-// head and end (the reverse complements of the read's end and head).
-void fSeedKeys(const unsigned char* read, int32_t length, int32_t* keys) {
-  keys[0] = fSeedKey12(read);
-  keys[1] = fSeedKey12(read + length - 12);
-  keys[2] = fSeedKey12Reverse(read + length - 12);
-  keys[3] = fSeedKey12Reverse(read);
-}
-
 bool fSearchEndSeed(const unsigned char* text, int32_t length, int32_t firstPlace, PartedHitList& hits) {
-  const int32_t beforeSeed = length - 12;
+  const int32_t beforeSeed = length - kSeedBases;
   const unsigned char* lastBefore = text + beforeSeed - 1;
   const int16_t size = static_cast<int16_t>(length);
   for (int32_t p = firstPlace; p > 0; p = Chain12[p]) {
@@ -142,8 +167,8 @@ bool fSearchEndSeed(const unsigned char* text, int32_t length, int32_t firstPlac
     while (k < beforeSeed && lastBefore[-k] == genomeBefore[-k]) ++k;
     int32_t t = beforeSeed - k;
     if (t == 0) return true;
-    if (t < 4) continue;
-    const unsigned char* genomeAfter = Genome + p + 12;
+    if (t < kShortestTail) continue;
+    const unsigned char* genomeAfter = Genome + p + kSeedBases;
     int32_t i = 0;
     while (i < t && text[i] == genomeAfter[i]) ++i;
     if (i == t) hits.push_back({p - k, size, static_cast<int16_t>(k), static_cast<int16_t>(t)});
@@ -173,15 +198,8 @@ void fCodeAndPrefetch(ReadBatch& batch, bool* defective) {
     defective[i] = false;
     if (length < MinReadSize || length > MaxReadSize) continue;
     unsigned char* read = batch.fSlot(i);
-    unsigned char outside = 0;
-    for (int32_t j = 0; j < length; ++j) {
-      unsigned char code = NucleotideCode[read[j]];
-      outside |= code;
-      read[j] = code;
-    }
-    // Only 0xFF, the mark of a non-letter, has bits above the two of a code.
-    defective[i] = outside > 3;
-    if (defective[i] || length < 12) continue;
+    defective[i] = fLettersToCodes(reinterpret_cast<const char*>(read), length, read) < length;
+    if (defective[i] || length < kSeedBases) continue;
     fSeedKeys(read, length, keys[i]);
     for (int32_t key : keys[i]) fPrefetchRoot(key);
   }
@@ -191,24 +209,13 @@ void fCodeAndPrefetch(ReadBatch& batch, bool* defective) {
 
 void fFlushPending(CycledStrand& strand, size_t recordSize) {
   for (const PartedHit& hit : strand.pending) fWriteRecord(strand.file, hit, recordSize);
-  strand.count += static_cast<int32_t>(strand.pending.size());
+  strand.count += static_cast<int64_t>(strand.pending.size());
 }
 
-void fWriteStrand(FILE* result, const char* first, const char* next, const PartedHitList& hits) {
-  for (size_t i = 0; i < hits.size(); ++i) {
-    bool opensGroup = i == 0 || hits[i].pos != hits[i - 1].pos;
-    std::fprintf(result, opensGroup ? first : next, hits[i].pos);
-    fWriteSegmentText(result, hits[i]);
-  }
-}
-
-void fCloseAll(FILE* a, FILE* b, FILE* c) {
-  if (a) std::fclose(a);
-  if (b) std::fclose(b);
-  if (c) std::fclose(c);
-}
-}  // namespace
-
+// The read in InputLine (codes, length L >= 12) and its reverse complement,
+// written into WorkLine, searched from their head and end seeds. A read found
+// whole on either strand counts in IntoGenome and gives no hit; otherwise its
+// hits go to the strands' scratch files.
 void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower) {
   upper.pending.clear();
   lower.pending.clear();
@@ -237,152 +244,181 @@ void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lowe
   fFlushPending(lower, recordSize);
 }
 
-namespace {
-void fRunLegacy(std::string ParamFilePath) {
-  // A parameter file that can't be read leaves every value empty; the sizes then stop the run.
+// A size that holds no number ends the selection-file run with the message of
+// the conversion (exit code 1); a caller without a console gets it back as a
+// refused parameter.
+bool fReadSize(ParamMap& params, const char* key, int32_t& size, Outcome& outcome) {
+  const std::string& text = params[key];
+  if (ConsoleOn) {
+    size = fParamNumber(key, text);
+    return true;
+  }
+  if (fParseNumber(text, size)) return true;
+  outcome.fFail(RunStatus::kRefusedParameter, key);
+  return false;
+}
+
+// Reads the parameter file and sets the size scope; echoes the run to the operator.
+bool fReadSettings(const std::string& paramFilePath, CircularRun& run, std::string& resultDirectory,
+                   Outcome& outcome) {
   ParamMap params;
-  fReadParamFile(params, ParamFilePath);
-  const std::string resultDirectory = params["diRes"] + PlatformSeparator;
-  const std::string genomePath = params["pthGnm"];
-  const std::string readsPath = params["pthReads"];
-  MinReadSize = fParamNumber("rMinSz", params["rMinSz"]);
-  MaxReadSize = fParamNumber("rMaxSz", params["rMaxSz"]);
-  // The width of an extreme scope (say -5 to 2^31 - 1) is held at the 32-bit limits.
-  const int64_t width = static_cast<int64_t>(MaxReadSize) - MinReadSize + 1;
-  SizeScopeWidth = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, width)));
+  if (!fReadParamFile(params, paramFilePath)) outcome.fFail(RunStatus::kInputMissing, paramFilePath);
+  resultDirectory = params["diRes"] + PlatformSeparator;
+  run.genomePath = params["pthGnm"];
+  run.readsPath = params["pthReads"];
+  // A parameter file that can't be read leaves the sizes empty, which stops the run here.
+  if (!fReadSize(params, "rMinSz", MinReadSize, outcome) || !fReadSize(params, "rMaxSz", MaxReadSize, outcome))
+    return false;
+  SizeScopeWidth = fSizeScopeWidth(MinReadSize, MaxReadSize);
+  fSayf(kEcho, run.genomePath.c_str(), run.readsPath.c_str());
+  fPause();
+  fSay(kExecuting);
+  return true;
+}
 
-  std::printf(kEcho, genomePath.c_str(), readsPath.c_str());
-  fWaitKey();
-  std::fputs(kExecuting, stdout);
-
-  FILE* result = fOpenFile(resultDirectory + fFileStem(readsPath) + kResultEnding, "wb");
-  if (result == nullptr) return;
+// Creates the result file and the two scratch files.
+bool fCreateFiles(const std::string& resultDirectory, CircularRun& run, Outcome& outcome) {
+  run.resultPath = resultDirectory + fFileStem(run.readsPath) + kResultEnding;
+  run.result = fOpenOutput(run.resultPath, outcome);
+  if (run.result == nullptr) return false;
   // The genome is looked at before the scratch files are made, so that a
   // missing genome leaves none behind.
-  FILE* genomeProbe = fOpenFile(genomePath, "rb");
-  if (genomeProbe == nullptr) {
-    std::fclose(result);
-    return;
+  if (fGenomeFileSize(run.genomePath) < 0) {
+    outcome.fFail(RunStatus::kInputMissing, run.genomePath);
+    return false;
   }
-  std::fclose(genomeProbe);
-  const std::string upperPath = resultDirectory + kUpperScratch;
-  const std::string lowerPath = resultDirectory + kLowerScratch;
-  CycledStrand upper, lower;
-  upper.file = fOpenFile(upperPath, "wb");
-  if (upper.file != nullptr) lower.file = fOpenFile(lowerPath, "wb");
-  if (lower.file == nullptr) {
-    fCloseAll(result, upper.file, nullptr);
-    return;
-  }
+  run.upper.path = resultDirectory + kUpperScratch;
+  run.lower.path = resultDirectory + kLowerScratch;
+  run.upper.file = fOpenOutput(run.upper.path, outcome);
+  if (run.upper.file == nullptr) return false;
+  run.lower.file = fOpenOutput(run.lower.path, outcome);
+  return run.lower.file != nullptr;
+}
 
-  const int32_t copies = MaxReadSize < MaxLineLength ? MaxReadSize : MaxLineLength;
-  int32_t n = 0;
-  GenomeLoad load = fLoadCodedGenome(genomePath, true, copies, copies, n);
-  bool indexed = load == GenomeLoad::kLoaded && fAllocate12RootChain(n);
-  if (!indexed) {
-    if (load != GenomeLoad::kFailed) std::fputs(kNoMemory, stdout);
-    if (load == GenomeLoad::kLoaded) fReleaseGenome();
-    fCloseAll(result, upper.file, lower.file);
-    return;
-  }
-  fBuild12RootChain(n);
-
-  std::ifstream reads;
-  if (!fOpenReadStream(readsPath, reads)) {
-    fRelease12RootChain(n);
-    fReleaseGenome();
-    fCloseAll(result, upper.file, lower.file);
-    return;
-  }
+// Every read of the file through the search, until its end or the stop rule.
+void fSearchReads(std::ifstream& reads, CircularRun& run, Outcome& outcome) {
+  fStage(Stage::kReads);
   IntoGenome = 0;
   InputReads = 0;
-  int32_t withinScope = 0;
-  int32_t defectiveReads = 0;
-  std::fputs(kSearching, stdout);
-  try {
-    ReadBatch batch;
-    bool defective[ReadBatch::kDepth];
-    bool stopped = false;
-    while (!stopped && fFillBatch(batch, reads, true) > 0) {
-      fCodeAndPrefetch(batch, defective);
-      // Hot loop: one read per pass; no allocation (the per-read hit lists keep
-      // their room from read to read), no formatting, no console output.
-      for (int32_t i = 0; i < batch.count; ++i) {
-        const int32_t length = batch.length[i];
-        if (length < MinReadSize || length > MaxReadSize) continue;
-        ++withinScope;
-        if (defective[i]) {
-          ++defectiveReads;
-          continue;
-        }
-        // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
-        if (length < 12) continue;
-        fTakeFromBatch(batch, i);
-        fFindCycledRead(length, upper, lower);
-        if (upper.count > kUpperHitStop) {
-          // The reads taken ahead of this one were never looked at.
-          InputReads -= batch.count - 1 - i;
-          stopped = true;
-          break;
-        }
+  fSay(kSearching);
+  ReadBatch batch;
+  bool defective[ReadBatch::kDepth];
+  while (fFillBatch(batch, reads, true) > 0) {
+    fCodeAndPrefetch(batch, defective);
+    // Hot loop: one read per pass; no allocation (the per-read hit lists keep
+    // their room from read to read), no formatting, no console output.
+    for (int32_t i = 0; i < batch.count; ++i) {
+      const int32_t length = batch.length[i];
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      ++run.withinScope;
+      if (defective[i]) {
+        ++run.defective;
+        continue;
+      }
+      // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
+      if (length < kSeedBases) continue;
+      fTakeFromBatch(batch, i);
+      fFindCycledRead(length, run.upper, run.lower);
+      if (fAboveHitLimit(run.upper.count)) {
+        fStopAtHitLimit(batch, i, outcome);
+        return;
       }
     }
-  } catch (const std::bad_alloc&) {
-    std::fputs(kNoMemory, stdout);
-    reads.close();
-    fRelease12RootChain(n);
-    fReleaseGenome();
-    fCloseAll(result, upper.file, lower.file);
-    return;
   }
-  reads.close();
-  const bool upperWritten = fCloseScratch(upper.file, upperPath);
-  const bool lowerWritten = upperWritten && fCloseScratch(lower.file, lowerPath);
-  if (!upperWritten) std::fclose(lower.file);
-  upper.pending = PartedHitList();
-  lower.pending = PartedHitList();
-  fRelease12RootChain(n);
-  if (!lowerWritten) {
-    fReleaseGenome();
-    std::fclose(result);
-    return;
-  }
+}
 
-  PartedHitList upperHits, lowerHits;
+// Reads both strands' hits back from their scratch files, at the sizes counted.
+bool fReadBackHits(const CircularRun& run, PartedHitList& upperHits, PartedHitList& lowerHits, Outcome& outcome) {
   try {
-    upperHits.reserve(static_cast<size_t>(upper.count));
-    lowerHits.reserve(static_cast<size_t>(lower.count));
+    // Counts past 32 bits can't be held, nor told in the header.
+    if (run.upper.count > INT32_MAX || run.lower.count > INT32_MAX) throw std::bad_alloc();
+    upperHits.reserve(static_cast<size_t>(run.upper.count));
+    lowerHits.reserve(static_cast<size_t>(run.lower.count));
   } catch (const std::bad_alloc&) {
-    std::fputs(kNoMemoryForHits, stdout);
-    fReleaseGenome();
-    std::fclose(result);
-    return;
+    fSay(kNoMemoryForHits);
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return false;
   }
-  if (!fLoadScratch(upperPath, upper.count, upperHits) || !fLoadScratch(lowerPath, lower.count, lowerHits)) {
-    fReleaseGenome();
-    std::fclose(result);
-    return;
-  }
-  fPlatformRemove(upperPath.c_str());
-  fPlatformRemove(lowerPath.c_str());
+  return fLoadScratch(run.upper, upperHits, outcome) && fLoadScratch(run.lower, lowerHits, outcome);
+}
 
-  std::fprintf(result, kHeader, genomePath.c_str(), readsPath.c_str(), MinReadSize, MaxReadSize, InputReads,
-               withinScope, defectiveReads, IntoGenome, withinScope - IntoGenome - defectiveReads, upper.count, lower.count,
-               upper.count + lower.count);
-  std::fputs(kSorting, stdout);
+void fWriteStrand(FILE* result, const char* first, const char* next, const PartedHitList& hits) {
+  for (size_t i = 0; i < hits.size(); ++i) {
+    bool opensGroup = i == 0 || hits[i].pos != hits[i - 1].pos;
+    std::fprintf(result, opensGroup ? first : next, hits[i].pos);
+    fWriteSegmentText(result, hits[i]);
+  }
+}
+
+void fWriteResult(CircularRun& run, PartedHitList& upperHits, PartedHitList& lowerHits, Outcome& outcome) {
+  const int32_t upperCount = static_cast<int32_t>(run.upper.count);
+  const int32_t lowerCount = static_cast<int32_t>(run.lower.count);
+  const int32_t analysed = run.withinScope - IntoGenome - run.defective;
+  std::fprintf(run.result, kHeader, fShownPath(run.genomePath).c_str(), fShownPath(run.readsPath).c_str(),
+               MinReadSize, MaxReadSize, InputReads, run.withinScope, run.defective, IntoGenome, analysed,
+               upperCount, lowerCount, upperCount + lowerCount);
+  outcome.fCount("reads_input", InputReads);
+  outcome.fCount("wirhin_scope_size", run.withinScope);
+  outcome.fCount("defective", run.defective);
+  outcome.fCount("in_genome", IntoGenome);
+  outcome.fCount("analized", analysed);
+  outcome.fCount("circular_on_plus_strand", upperCount);
+  outcome.fCount("ncircular_on_minus_strand", lowerCount);
+  outcome.fCount("circulars_in_total", upperCount + lowerCount);
+  fStage(Stage::kSorting);
+  fSay(kSorting);
   fSortHitsByPos(upperHits);
   fSortHitsByPos(lowerHits);
-  std::fputs(kSaving, stdout);
-  fWriteStrand(result, kUpperFirst, kUpperNext, upperHits);
-  fWriteStrand(result, kLowerFirst, kLowerNext, lowerHits);
-  std::fclose(result);
-  fReleaseGenome();
+  fStage(Stage::kWriting);
+  fSay(kSaving);
+  fWriteStrand(run.result, kUpperFirst, kUpperNext, upperHits);
+  fWriteStrand(run.result, kLowerFirst, kLowerNext, lowerHits);
+  fCloseOutput(run.result, run.resultPath, outcome);
+  run.result = nullptr;
+}
+
+void fRun(const std::string& paramFilePath, CircularRun& run, Outcome& outcome) {
+  std::string resultDirectory;
+  if (!fReadSettings(paramFilePath, run, resultDirectory, outcome)) return;
+  if (!fCreateFiles(resultDirectory, run, outcome)) return;
+  if (!fLoadIndexedGenome(run.genomePath, true, run.n, outcome)) return;
+  std::ifstream reads;
+  if (!fOpenReadsFile(run.readsPath, reads, outcome)) return;
+  fSearchReads(reads, run, outcome);
+  reads.close();
+  if (!fCloseScratch(run.upper, outcome) || !fCloseScratch(run.lower, outcome)) return;
+  // The index and the per-read lists make room for the hit arrays.
+  run.upper.pending = PartedHitList();
+  run.lower.pending = PartedHitList();
+  fRelease12RootChain();
+
+  PartedHitList upperHits, lowerHits;
+  if (!fReadBackHits(run, upperHits, lowerHits, outcome)) return;
+  fPlatformRemove(run.upper.path.c_str());
+  fPlatformRemove(run.lower.path.c_str());
+  fWriteResult(run, upperHits, lowerHits, outcome);
+}
+
+// An early end leaves the result file empty and the scratch files behind.
+void fReleaseRun(CircularRun& run) {
+  for (FILE* file : {run.result, run.upper.file, run.lower.file})
+    if (file != nullptr) std::fclose(file);
+  run.result = run.upper.file = run.lower.file = nullptr;
+  fReleaseIndexedGenome();
 }
 }  // namespace
 
 Outcome fIdentifyCircularRna(std::string ParamFilePath) {
-  fRunLegacy(ParamFilePath);
   Outcome outcome;
+  fStage(Stage::kLoading);
+  InputReads = 0;
+  CircularRun run;
+  try {
+    fRun(ParamFilePath, run, outcome);
+  } catch (const std::bad_alloc&) {
+    fRanOutOfMemory(outcome);
+  }
+  fReleaseRun(run);
   outcome.readsRead = InputReads;
   return outcome;
 }

@@ -1,23 +1,24 @@
 // Parted reads: reads whose first part matches the genome at some position and
 // whose last part lies immediately before it, on either strand. Writes a log
 // and the table of the genome segments found, grouped by position.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <new>
 #include <string>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/outcome.h"
-#include "driver/loaders.h"
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/parted_run.h"
 #include "parted/read_batch.h"
 
 namespace {
-const char kNoMemory[] = "\nno memory_PARTED";
 const char kSearching[] = "\nseaching parted reads";
 const char kSavingLog[] = "\nsavig log-file";
 const char kSorting[] = "\nsorting...";
@@ -32,14 +33,14 @@ const char kLowerHeader[] = "\n\nlower strand\t%d";
 const char kFirstAtPos[] = "\n%d\n";
 const char kNextAtPos[] = "\n";
 
-// Reading stops after the read that takes the upper-strand count above this.
-constexpr int32_t kUpperHitStop = 9995;
+// Room for the hits that the default stop rule lets in; the lists grow past it
+// only for a read with many places or when every read is read.
 constexpr size_t kInitialHitRoom = 10000;
 
 // The console counter of lines read, kept as decimal text and advanced in
 // place: one buffered write per read, no formatting.
 struct LineCounter {
-  char text[16] = {'0', '\n'};
+  char text[16] = {'0', '\n', '\0'};
   int32_t digits = 1;
 
   void fAdvance() {
@@ -49,30 +50,16 @@ struct LineCounter {
       ++text[i];
       return;
     }
-    std::memmove(text + 1, text, static_cast<size_t>(digits) + 1);
+    std::memmove(text + 1, text, static_cast<size_t>(digits) + 2);
     text[0] = '1';
     ++digits;
   }
-  void fPrint() const { std::fwrite(text, 1, static_cast<size_t>(digits) + 1, stdout); }
 };
 
-void fWriteStrand(FILE* table, const char* header, const PartedHitList& hits) {
-  std::fprintf(table, header, static_cast<int32_t>(hits.size()));
-  for (size_t i = 0; i < hits.size(); ++i) {
-    if (i == 0 || hits[i].pos != hits[i - 1].pos)
-      std::fprintf(table, kFirstAtPos, hits[i].pos);
-    else
-      std::fputs(kNextAtPos, table);
-    fWriteSegmentText(table, hits[i]);
-  }
-}
-}  // namespace
-
-// Searches the read in InputLine (codes, length L) and its reverse complement,
-// written into WorkLine, appending their parted hits to the strand lists.
+// The read in InputLine (codes, length L) and its reverse complement, written
+// into WorkLine: parted hits appended to the upper and lower lists.
 void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits) {
-  // A hit needs 12 seed bases and a tail of at least 4.
-  if (readLength < 16) return;
+  if (readLength < kShortestPartedRead) return;
   const int16_t size = static_cast<int16_t>(readLength);
   fSearchHeadSeedBothStrands(
       readLength,
@@ -84,101 +71,108 @@ void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList
       });
 }
 
-namespace {
-void fRunLegacy(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                              int32_t /*GenomeLength: the genome is loaded here*/) {
-  // No read is longer than a line, so no copy needs to be longer either.
-  const int32_t copies = MaxReadSize < MaxLineLength ? MaxReadSize : MaxLineLength;
-  int32_t n = 0;
-  GenomeLoad load = fLoadCodedGenome(GenomePath, false, copies, copies, n);
-  if (load == GenomeLoad::kNoMemory) std::fputs(kNoMemory, stdout);
-  if (load != GenomeLoad::kLoaded) return;
-
-  PartedHitList upperHits, lowerHits;
-  try {
-    upperHits.reserve(kInitialHitRoom);
-    lowerHits.reserve(kInitialHitRoom);
-  } catch (const std::bad_alloc&) {
-    std::fputs(kNoMemory, stdout);
-    fReleaseGenome();
-    return;
-  }
-  if (!fAllocate12RootChain(n)) {
-    std::fputs(kNoMemory, stdout);
-    fReleaseGenome();
-    return;
-  }
-  fBuild12RootChain(n);
-
-  std::ifstream reads;
-  if (!fOpenReadStream(ReadsPath, reads)) {
-    fRelease12RootChain(n);
-    fReleaseGenome();
-    return;
-  }
+// Every read of the file through the search, until its end or the stop rule.
+// Returns the number of reads within the size scope.
+int32_t fSearchReads(std::ifstream& reads, PartedHitList& upperHits, PartedHitList& lowerHits, Outcome& outcome) {
+  fStage(Stage::kReads);
   InputReads = 0;
   int32_t processed = 0;
-  std::fputs(kSearching, stdout);
+  fSay(kSearching);
   LineCounter counter;
-  try {
-    ReadBatch batch;
-    bool stopped = false;
-    while (!stopped && fFillBatch(batch, reads, false) > 0) {
-      fPrefetchHeadSeeds(batch);
-      // Hot loop: one read per pass; no allocation (the hit lists grow only
-      // when full), no formatting, the console counter advanced as text.
-      for (int32_t i = 0; i < batch.count; ++i) {
-        counter.fAdvance();
-        counter.fPrint();
-        const int32_t length = batch.length[i];
-        if (length < MinReadSize || length > MaxReadSize) continue;
-        ++processed;
-        fTakeFromBatch(batch, i);
-        fFindPartedRead(length, upperHits, lowerHits);
-        if (static_cast<int32_t>(upperHits.size()) > kUpperHitStop) {
-          // The reads taken ahead of this one were never looked at.
-          InputReads -= batch.count - 1 - i;
-          stopped = true;
-          break;
-        }
+  ReadBatch batch;
+  while (fFillBatch(batch, reads, false) > 0) {
+    fPrefetchHeadSeeds(batch);
+    // Hot loop: one read per pass; no allocation (the hit lists grow only
+    // when full), no formatting, the console counter advanced as text.
+    for (int32_t i = 0; i < batch.count; ++i) {
+      counter.fAdvance();
+      fSay(counter.text);
+      const int32_t length = batch.length[i];
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      ++processed;
+      fTakeFromBatch(batch, i);
+      fFindPartedRead(length, upperHits, lowerHits);
+      if (fAboveHitLimit(static_cast<int64_t>(upperHits.size()))) {
+        fStopAtHitLimit(batch, i, outcome);
+        return processed;
       }
     }
-  } catch (const std::bad_alloc&) {
-    std::fputs(kNoMemory, stdout);
-    fRelease12RootChain(n);
-    fReleaseGenome();
+  }
+  return processed;
+}
+
+void fWriteStrand(FILE* table, const char* header, const PartedHitList& hits) {
+  std::fprintf(table, header, static_cast<int32_t>(hits.size()));
+  for (size_t i = 0; i < hits.size(); ++i) {
+    if (i == 0 || hits[i].pos != hits[i - 1].pos)
+      std::fprintf(table, kFirstAtPos, hits[i].pos);
+    else
+      std::fputs(kNextAtPos, table);
+    fWriteSegmentText(table, hits[i]);
+  }
+}
+
+void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
+          Outcome& outcome) {
+  int32_t n = 0;
+  if (!fLoadIndexedGenome(GenomePath, false, n, outcome)) return;
+  PartedHitList upperHits, lowerHits;
+  upperHits.reserve(kInitialHitRoom);
+  lowerHits.reserve(kInitialHitRoom);
+  std::ifstream reads;
+  if (!fOpenReadsFile(ReadsPath, reads, outcome)) return;
+  const int32_t processed = fSearchReads(reads, upperHits, lowerHits, outcome);
+  reads.close();
+  // Counts past 32 bits (every read read, billions of hits) can't be told in the log.
+  if (upperHits.size() > INT32_MAX || lowerHits.size() > INT32_MAX) {
+    fRanOutOfMemory(outcome);
     return;
   }
-  reads.close();
-  std::fputs(kSavingLog, stdout);
+  const int32_t upperCount = static_cast<int32_t>(upperHits.size());
+  const int32_t lowerCount = static_cast<int32_t>(lowerHits.size());
+  outcome.fCount("input_reads", InputReads);
+  outcome.fCount("processed", processed);
+  outcome.fCount("reads_on_upper_strand", upperCount);
+  outcome.fCount("reads_on_lower_strand", lowerCount);
 
-  std::string base = ResultDirectory + fFileStem(ReadsPath) + "[" + std::to_string(MinReadSize) + "-" +
-                     std::to_string(MaxReadSize) + "]" + fFileStem(GenomePath);
-  if (FILE* log = fOpenFile(base + kLogEnding, "wb")) {
-    std::fprintf(log, kLogFormat, GenomePath.c_str(), ReadsPath.c_str(), MinReadSize, MaxReadSize, InputReads,
-                 processed, static_cast<int32_t>(upperHits.size()), static_cast<int32_t>(lowerHits.size()));
-    std::fclose(log);
+  fStage(Stage::kWriting);
+  fSay(kSavingLog);
+  const std::string base = fScopedName(ResultDirectory + fFileStem(ReadsPath), MinReadSize, MaxReadSize,
+                                       fFileStem(GenomePath));
+  const std::string logPath = base + kLogEnding;
+  if (FILE* log = fOpenOutput(logPath, outcome)) {
+    std::fprintf(log, kLogFormat, fShownPath(GenomePath).c_str(), fShownPath(ReadsPath).c_str(), MinReadSize,
+                 MaxReadSize, InputReads, processed, upperCount, lowerCount);
+    fCloseOutput(log, logPath, outcome);
   }
 
-  std::fputs(kSorting, stdout);
-  fRelease12RootChain(n);
+  fStage(Stage::kSorting);
+  fSay(kSorting);
+  fRelease12RootChain();
   fSortHitsByPos(upperHits);
   fSortHitsByPos(lowerHits);
 
-  std::fputs(kSaving, stdout);
-  if (FILE* table = fOpenFile(base + kTableEnding, "wb")) {
+  fStage(Stage::kWriting);
+  fSay(kSaving);
+  const std::string tablePath = base + kTableEnding;
+  if (FILE* table = fOpenOutput(tablePath, outcome)) {
     fWriteStrand(table, kUpperHeader, upperHits);
     fWriteStrand(table, kLowerHeader, lowerHits);
-    std::fclose(table);
+    fCloseOutput(table, tablePath, outcome);
   }
-  fReleaseGenome();
 }
 }  // namespace
 
 Outcome fMatchReadsT_VarSzParted(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
-                              int32_t /*GenomeLength: the genome is loaded here*/) {
-  fRunLegacy(ResultDirectory, ReadsPath, GenomePath, 0);
+                                 int32_t /*GenomeLength: the genome is loaded here*/) {
   Outcome outcome;
+  InputReads = 0;
+  try {
+    fRun(ResultDirectory, ReadsPath, GenomePath, outcome);
+  } catch (const std::bad_alloc&) {
+    fRanOutOfMemory(outcome);
+  }
+  fReleaseIndexedGenome();
   outcome.readsRead = InputReads;
   return outcome;
 }

@@ -2,21 +2,21 @@
 // where a parted segment starts, the number of files with at least one such read.
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/memory.h"
 #include "driver/outcome.h"
-#include "driver/loaders.h"
 #include "driver/run_state.h"
-#include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/parted_run.h"
 #include "parted/read_batch.h"
-#include "platform/platform.h"
 
 namespace {
-const char kNoMemory[] = "\nno memory_PARTED";
 const char kSearching[] = "\nseaching parted reads";
 const char kFileIndex[] = "\n%u";
 const char kLogEnding[] = "_RatingLog.txt";
@@ -25,32 +25,17 @@ const char kLogGenome[] = "\ngenome= ";
 const char kLogColumns[] = "\n\npos\trating";
 const char kLogRow[] = "\n%d\t%u";
 
-size_t fRatingBytes(int32_t n) { return sizeof(PositionRating) * (static_cast<size_t>(n) + 1); }
+// Rating of genome positions by the number of read files that show a parted
+// segment starting there; a file raises a position at most once.
+struct PositionRating {
+  uint32_t rating;
+  uint32_t lastFile;  // index of the last file counted here, 0 = none yet
+};
 
-// Rates every read of one file. False if the file can't be opened.
-bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n,
-                    ReadBatch& batch) {
-  std::ifstream reads;
-  batch.ended = false;
-  if (!fOpenReadStream(path, reads)) return false;
-  InputReads = 0;
-  std::fputs(kSearching, stdout);
-  while (fFillBatch(batch, reads, false) > 0) {
-    fPrefetchHeadSeeds(batch);
-    // Hot loop: one read per pass; no allocation, no formatting.
-    for (int32_t i = 0; i < batch.count; ++i) {
-      const int32_t length = batch.length[i];
-      if (length < MinReadSize || length > MaxReadSize) continue;
-      fTakeFromBatch(batch, i);
-      fRatePartedRead(length, ratings, fileIndex, n);
-    }
-  }
-  return true;
-}
-}  // namespace
-
+// The read in InputLine (codes, length L), then its reverse complement in
+// WorkLine: raises the rating of every segment start it gives, for file `fileIndex`.
 void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength) {
-  if (readLength < 16) return;
+  if (readLength < kShortestPartedRead) return;
   auto rate = [&](int32_t p, int32_t t, int32_t) {
     // A segment that starts before position 1 wraps over the genome's end.
     int32_t q = p - t;
@@ -64,71 +49,92 @@ void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileI
   fSearchHeadSeedBothStrands(readLength, rate, rate);
 }
 
-namespace {
-void fRunLegacy(std::string ResultDirectory, std::string RateReadsArg, std::string GenomePath,
-                                  int32_t /*GenomeLength: the genome is loaded here*/, std::string RateExtraArg) {
-  // The genome is held as a circle on both sides, so a tail that starts before
-  // position 1 is compared with the genome's end.
-  const int32_t copies = MaxReadSize < MaxLineLength ? MaxReadSize : MaxLineLength;
-  int32_t n = 0;
-  GenomeLoad load = fLoadCodedGenome(GenomePath, false, copies, copies, n);
-  if (load == GenomeLoad::kNoMemory) std::fputs(kNoMemory, stdout);
-  if (load != GenomeLoad::kLoaded) return;
-
-  PositionRating* ratings = static_cast<PositionRating*>(fAllocateLarge(fRatingBytes(n)));
-  if (ratings == nullptr || !fAllocate12RootChain(n)) {
-    std::fputs(kNoMemory, stdout);
-    fReleaseLarge(ratings, fRatingBytes(n));
-    fReleaseGenome();
-    return;
+// Rates every read of one file. False if the file can't be opened.
+bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n,
+                    ReadBatch& batch, Outcome& outcome) {
+  std::ifstream reads;
+  batch.ended = false;
+  if (!fOpenReadsFile(path, reads, outcome)) return false;
+  InputReads = 0;
+  fSay(kSearching);
+  while (fFillBatch(batch, reads, false) > 0) {
+    fPrefetchHeadSeeds(batch);
+    // Hot loop: one read per pass; no allocation, no formatting.
+    for (int32_t i = 0; i < batch.count; ++i) {
+      const int32_t length = batch.length[i];
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      fTakeFromBatch(batch, i);
+      fRatePartedRead(length, ratings, fileIndex, n);
+    }
   }
-  fBuild12RootChain(n);
+  return true;
+}
 
-  auto release = [&]() {
-    fRelease12RootChain(n);
-    fReleaseLarge(ratings, fRatingBytes(n));
-    fReleaseGenome();
-  };
-
-  std::ifstream list;
-  if (!fOpenReadStream(RateExtraArg, list)) {
-    release();
-    return;
-  }
+// Rates the reads of every file the list names. False at the first file that
+// can't be opened; `readsRead` counts the lines taken from all of them.
+bool fRateListedFiles(const std::string& RateReadsArg, std::ifstream& list, PositionRating* ratings, int32_t n,
+                      int64_t& readsRead, Outcome& outcome) {
+  fStage(Stage::kReads);
   std::vector<char> name(static_cast<size_t>(MaxLineLength));
   ReadBatch batch;
   uint32_t fileIndex = 0;
   int32_t taken = 0;
   while (fGetLine(list, name.data(), MaxLineLength, taken)) {
     ++fileIndex;
-    std::printf(kFileIndex, fileIndex);
+    fSayf(kFileIndex, fileIndex);
     std::string line(name.data());
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, batch)) {
-      release();
-      return;
-    }
+    const bool rated = fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, batch, outcome);
+    readsRead += rated ? InputReads : 0;
+    if (!rated) return false;
   }
+  return true;
+}
+
+void fRun(const std::string& ResultDirectory, const std::string& RateReadsArg, const std::string& GenomePath,
+          const std::string& RateExtraArg, int64_t& readsRead, Outcome& outcome) {
+  int32_t n = 0;
+  if (!fLoadIndexedGenome(GenomePath, false, n, outcome)) return;
+  Block<PositionRating> ratings;
+  if (!ratings.fAllocate(static_cast<size_t>(n) + 1)) {
+    fRanOutOfMemory(outcome);
+    return;
+  }
+  std::ifstream list;
+  if (!fOpenReadsFile(RateExtraArg, list, outcome)) return;
+  if (!fRateListedFiles(RateReadsArg, list, ratings.data(), n, readsRead, outcome)) return;
   list.close();
 
-  if (FILE* log = fOpenFile(ResultDirectory + kLogEnding, "wb")) {
-    std::fputs(kLogProgram, log);
-    std::fputs(RateReadsArg.c_str(), log);
-    std::fputs(kLogGenome, log);
-    std::fputs(GenomePath.c_str(), log);
-    std::fputs(kLogColumns, log);
-    for (int32_t q = 1; q <= n; ++q)
-      if (ratings[q].rating > 0) std::fprintf(log, kLogRow, q, ratings[q].rating);
-    std::fclose(log);
+  fStage(Stage::kWriting);
+  const std::string logPath = ResultDirectory + kLogEnding;
+  FILE* log = fOpenOutput(logPath, outcome);
+  if (log == nullptr) return;
+  std::fputs(kLogProgram, log);
+  std::fputs(fShownPath(RateReadsArg).c_str(), log);
+  std::fputs(kLogGenome, log);
+  std::fputs(fShownPath(GenomePath).c_str(), log);
+  std::fputs(kLogColumns, log);
+  int32_t rated = 0;
+  for (int32_t q = 1; q <= n; ++q) {
+    if (ratings[q].rating == 0) continue;
+    std::fprintf(log, kLogRow, q, ratings[q].rating);
+    ++rated;
   }
-  release();
+  fCloseOutput(log, logPath, outcome);
+  outcome.fCount("rated_positions", rated);
 }
 }  // namespace
 
 Outcome fMatchReadsT_VarSzPartedRate(std::string ResultDirectory, std::string RateReadsArg, std::string GenomePath,
-                                  int32_t /*GenomeLength: the genome is loaded here*/, std::string RateExtraArg) {
-  fRunLegacy(ResultDirectory, RateReadsArg, GenomePath, 0, RateExtraArg);
+                                     int32_t /*GenomeLength: the genome is loaded here*/, std::string RateExtraArg) {
   Outcome outcome;
-  outcome.readsRead = InputReads;
+  int64_t readsRead = 0;
+  try {
+    fRun(ResultDirectory, RateReadsArg, GenomePath, RateExtraArg, readsRead, outcome);
+  } catch (const std::bad_alloc&) {
+    fRanOutOfMemory(outcome);
+  }
+  fReleaseIndexedGenome();
+  outcome.readsRead = readsRead;
   return outcome;
 }

@@ -9,17 +9,17 @@
 #include "driver/run_state.h"
 #include "index/kmer.h"
 
-
 // Root12[key] = highest position of the key's 12-mer (0 if none);
 // Chain12[p] = next lower position with the same 12-mer (-1 at the end).
+// Both point into tables owned by the index; null while none is held.
 extern int32_t* Root12;
 extern int32_t* Chain12;
 
 // Allocates Root12 (zeroed) and Chain12 for positions 1..n; false if either
 // can't be had (then neither is held).
 bool fAllocate12RootChain(int32_t n);
-// Releases both tables and clears their references.
-void fRelease12RootChain(int32_t n);
+// Releases both tables, if held, and clears their references.
+void fRelease12RootChain();
 
 // Fills Root12 and Chain12 for positions 1..n. Genome must carry a tail copy of
 // at least 11 bases: the last 11 12-mers wrap over the genome's end.
@@ -29,7 +29,7 @@ void fBuild12RootChain(int32_t n);
 inline int32_t fSeedKey12(const unsigned char* codes) {
   uint32_t key = 0;
   unsigned char outside = 0;
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < kKey12Bases; ++i) {
     key = key * 4 + codes[i];
     outside |= static_cast<unsigned char>(codes[i] & 0xFC);
   }
@@ -42,7 +42,7 @@ inline int32_t fSeedKey12(const unsigned char* codes) {
 inline int32_t fSeedKey12Reverse(const unsigned char* codes) {
   uint32_t key = 0;
   unsigned char outside = 0;
-  for (int i = 11; i >= 0; --i) {
+  for (int i = kKey12Bases - 1; i >= 0; --i) {
     key = key * 4 + (3u - codes[i]);
     outside |= static_cast<unsigned char>(codes[i] & 0xFC);
   }

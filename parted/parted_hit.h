@@ -1,5 +1,6 @@
 // Parted hits: placements of a read that is a rotation of a genome segment of
-// its own length, found by seeding on the read's first 12 bases.
+// its own length, found by seeding on a 12-base end of the read. What the
+// parted-read, rating and circular-RNA procedures share.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,12 @@
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/read_batch.h"
+
+// A hit is a 12-base seed, the extension that follows it in the read and a tail
+// of at least 4 bases lying right before the seed in the genome.
+constexpr int32_t kSeedBases = kKey12Bases;
+constexpr int32_t kShortestTail = 4;
+constexpr int32_t kShortestPartedRead = kSeedBases + kShortestTail;
 
 // One placement. The segment is the leftSz + 12 + rightSz genome bases from
 // pos (1-based; 0 or below when it wraps over the genome's start); its seed is
@@ -32,11 +39,11 @@ using PartedHitList = std::vector<PartedHit>;
 // Needs the copies of the genome: up to L bases on either side.
 template <bool stopAtWholeMatch, typename OnHit>
 inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, int32_t firstPlace, OnHit onHit) {
-  const int32_t afterSeed = length - 12;
-  const unsigned char* rest = text + 12;
+  const int32_t afterSeed = length - kSeedBases;
+  const unsigned char* rest = text + kSeedBases;
   for (int32_t p = firstPlace; p > 0; p = Chain12[p]) {
     fPrefetch(Chain12 + p);
-    const unsigned char* genomeAfter = Genome + p + 12;
+    const unsigned char* genomeAfter = Genome + p + kSeedBases;
     int32_t k = 0;
     while (k < afterSeed && rest[k] == genomeAfter[k]) ++k;
     int32_t t = afterSeed - k;
@@ -44,7 +51,7 @@ inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, int32_t f
       if (stopAtWholeMatch) return true;
       continue;
     }
-    if (t < 4) continue;
+    if (t < kShortestTail) continue;
     const unsigned char* tail = rest + k;
     const unsigned char* genomeBefore = Genome + p - t;
     int32_t i = 0;
@@ -65,7 +72,7 @@ inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLo
   unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
   // The lower strand's head seed is the reverse complement of the read's last 12 bases.
   const int32_t upperKey = fSeedKey12(read);
-  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - 12);
+  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - kSeedBases);
   fPrefetchRoot(upperKey);
   fPrefetchRoot(lowerKey);
   const int32_t upperFirst = fFirstPlace(upperKey);
@@ -89,33 +96,3 @@ void fWriteSegmentText(FILE* file, const PartedHit& hit);
 
 // Orders hits by position; hits at one position keep the order they were found in.
 void fSortHitsByPos(PartedHitList& hits);
-
-// The read in InputLine (codes, length L) and its reverse complement, written
-// into WorkLine: parted hits appended to the upper and lower lists.
-void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits);
-
-// Rating of genome positions by the number of read files that show a parted
-// segment starting there; a file raises a position at most once.
-struct PositionRating {
-  uint32_t rating;
-  uint32_t lastFile;  // index of the last file counted here, 0 = none yet
-};
-
-// The read in InputLine (codes, length L), then its reverse complement in
-// WorkLine: raises the rating of every segment start it gives, for file `fileIndex`.
-void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength);
-
-// One strand of the circular RNA search: its scratch file, its hit count and
-// the hits of the read being searched, held back until the read is known not
-// to be a whole match.
-struct CycledStrand {
-  FILE* file = nullptr;
-  int32_t count = 0;
-  PartedHitList pending;
-};
-
-// The read in InputLine (codes, length L >= 12) and its reverse complement,
-// written into WorkLine, searched from their head and end seeds. A read found
-// whole on either strand counts in IntoGenome and gives no hit; otherwise its
-// hits go to the strands' scratch files.
-void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower);

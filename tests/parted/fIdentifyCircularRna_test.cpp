@@ -13,13 +13,18 @@
 namespace {
 using namespace circle;
 
-RunResult fRunCircular(RunFolder& folder, const std::string& genome, const std::string& reads,
-                       const std::string& minSize = "8", const std::string& maxSize = "40") {
+void fSetUpCircular(RunFolder& folder, const std::string& genome, const std::string& reads,
+                    const std::string& minSize = "8", const std::string& maxSize = "40") {
   folder.write("g.txt", genome);
   folder.write("r.txt", reads);
   folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", folder.path("g.txt")},
                           {"pthReads", folder.path("r.txt")}, {"rMinSz", minSize}, {"rMaxSz", maxSize}});
   folder.select(folder.path("p.txt"), "fIdentifyCircularRna");
+}
+
+RunResult fRunCircular(RunFolder& folder, const std::string& genome, const std::string& reads,
+                       const std::string& minSize = "8", const std::string& maxSize = "40") {
+  fSetUpCircular(folder, genome, reads, minSize, maxSize);
   return folder.run();
 }
 
@@ -106,46 +111,38 @@ TEST(CircularRna, ReadsLongerThan139KeepTheirPartsWhole) {
             fHeader(folder, "[16,300]", {1, 1, 0, 0, 1, 2, 0, 2}) + "\n+1\t" + head + "\n+\t1\t" + end);
 }
 
-TEST(CircularRna, EarlyEndsLeaveTheResultEmptyAndTheScratchFiles) {
+TEST(CircularRna, EarlyEndsLeaveTheResultEmpty) {
   struct Case {
     const char* what;
-    std::string genome;
-    bool writeReads;
-    std::string message;
+    std::string genome;  // "": no genome file
+    bool readsFile;
+    bool fullScratch;     // a full disk under the upper scratch file
+    std::string message;  // after the echo, followed by the path of `atFault`
+    const char* atFault;
+    bool scratchLeft;
   } cases[] = {
-      {"a genome ending in a line feed", kGenome + "\n", true, "\ngenome: position = 98non{ACGT) symbol = \n"},
-      {"a missing reads file", kGenome, false, "\ni can't open\n"},
+      {"a genome ending in a line feed", kGenome + "\n", true, false, "\ngenome: position = 98non{ACGT) symbol = \n",
+       "", true},
+      {"a missing reads file", kGenome, false, false, "\ni can't open\n", "r.txt", true},
+      {"a missing genome, looked at before the scratch files are made", "", true, false, "\ni can't open ", "g.txt",
+       false},
+      {"hits that can't reach the scratch file", kGenome, true, true,
+       "\nseaching permuted reads\nnot every hit reached the scratch file ", "CycledUp.tmp", true},
   };
   for (const Case& c : cases) {
     RunFolder folder;
-    fRunCircular(folder, c.genome, "");
-    if (!c.writeReads) std::remove(folder.path("r.txt").c_str());
+    fSetUpCircular(folder, c.genome, fRotated(20, 14, 8) + "\n");
+    if (c.genome.empty()) std::remove(folder.path("g.txt").c_str());
+    if (!c.readsFile) std::remove(folder.path("r.txt").c_str());
+    if (c.fullScratch) {
+      ASSERT_EQ(symlink("/dev/full", folder.path("CycledUp.tmp").c_str()), 0);
+    }
     RunResult result = folder.run();
-    std::string expected = c.message + (c.writeReads ? "" : folder.path("r.txt"));
-    EXPECT_EQ(result.console, fEcho(folder) + expected + "\ndone\n") << c.what;
+    std::string fault = *c.atFault ? folder.path(c.atFault) : "";
+    EXPECT_EQ(result.console, fEcho(folder) + c.message + fault + "\ndone\n") << c.what;
     EXPECT_EQ(folder.read("r_RCircular.txt"), "") << c.what;
-    EXPECT_TRUE(folder.exists("CycledUp.tmp") && folder.exists("CycledLw.tmp")) << c.what;
+    EXPECT_EQ(folder.exists("CycledUp.tmp") && folder.exists("CycledLw.tmp"), c.scratchLeft) << c.what;
   }
-}
-
-TEST(CircularRna, HitsThatCannotReachTheScratchFileStopTheRunWithTheResultEmpty) {
-  RunFolder folder;
-  // A full disk under the upper scratch file.
-  ASSERT_EQ(symlink("/dev/full", folder.path("CycledUp.tmp").c_str()), 0);
-  RunResult result = fRunCircular(folder, kGenome, fRotated(20, 14, 8) + "\n");
-  EXPECT_EQ(result.console, fEcho(folder) + "\nseaching permuted reads\nnot every hit reached the scratch file " +
-                                folder.path("CycledUp.tmp") + "\ndone\n");
-  EXPECT_EQ(folder.read("r_RCircular.txt"), "");
-}
-
-TEST(CircularRna, MissingGenomeLeavesNoScratchFiles) {
-  RunFolder folder;
-  fRunCircular(folder, kGenome, "");
-  std::remove(folder.path("g.txt").c_str());
-  RunResult result = folder.run();
-  EXPECT_EQ(result.console, fEcho(folder) + "\ni can't open " + folder.path("g.txt") + "\ndone\n");
-  EXPECT_FALSE(folder.exists("CycledUp.tmp"));
-  EXPECT_EQ(folder.read("r_RCircular.txt"), "");
 }
 
 TEST(CircularRna, AScopeUpToTheLargestSizeRunsThrough) {

@@ -98,23 +98,6 @@ TEST(PartedReads, ReadingStopsAfterTheReadThatTakesTheUpperCountAbove9995) {
                                   std::string("\n\nlower strand\t0").size());
 }
 
-TEST(PartedReads, ReadsLongerThan139KeepTheirPartsWhole) {
-  // A 300-base genome from a fixed generator holds a read of 290 bases whose
-  // parts (tail 150, extension 128) overflow 8 bits.
-  const std::string genome = fFixedRandomGenome(300);
-  std::string read = genome.substr(150, 140) + genome.substr(0, 150);  // tail 150, extension 128
-  RunFolder folder;
-  folder.write("g.bin", fCodes(genome));
-  folder.write("r.bin", fCodes(read) + "\n");
-  folder.params("p.txt", {{"diRes", folder.dir()}, {"pthReads", folder.path("r.bin")},
-                          {"pthGnm", folder.path("g.bin")}, {"rMinSz", "16"}, {"rMaxSz", "300"}});
-  folder.select(folder.path("p.txt"), "fMatchReadsT_VarSzParted");
-  folder.run();
-  std::string table = folder.read("r[16-300]g_Parted.txt");
-  std::string segment = fLower(genome.substr(0, 150)) + genome.substr(150, 12) + fLower(genome.substr(162, 128));
-  EXPECT_EQ(table, "upper strand\t1\n1\n" + segment + "\n\nlower strand\t0");
-}
-
 TEST(PartedReads, MissingInputsWriteNothing) {
   RunFolder folder;
   folder.write("g.bin", fCodes(kGenome));
