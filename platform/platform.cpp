@@ -1,18 +1,37 @@
 #include "platform/platform.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define PSAPI_VERSION 2
+#include <windows.h>
+#include <psapi.h>
 #include <conio.h>
+#include <direct.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #else
+#include <dirent.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <system_error>
+#include <thread>
 #endif
 
 #ifdef _WIN32
@@ -120,5 +139,186 @@ void fReleaseLarge(void* block, size_t bytes) {
 #else
   if (bytes == 0) bytes = 1;
   munmap(block, bytes);
+#endif
+}
+
+bool fPlatformMakeDirectory(const char* path) {
+#ifdef _WIN32
+  return _mkdir(path) == 0;
+#else
+  return mkdir(path, 0777) == 0;
+#endif
+}
+
+bool fPlatformMakeDirectories(const char* path) {
+  std::string whole(path);
+  // Each parent in turn, from the first component after a root or drive.
+  for (size_t at = 1; at < whole.size(); ++at) {
+    if (!fIsPathSeparator(whole[at]) || fIsPathSeparator(whole[at - 1]) || whole[at - 1] == ':') continue;
+    std::string parent = whole.substr(0, at);
+    if (!fPlatformIsDirectory(parent.c_str())) fPlatformMakeDirectory(parent.c_str());
+  }
+  if (!fPlatformIsDirectory(path)) fPlatformMakeDirectory(path);
+  return fPlatformIsDirectory(path);
+}
+
+bool fPlatformRemoveTree(const char* path) {
+#ifdef _WIN32
+  std::string pattern = std::string(path) + "\\*";
+  WIN32_FIND_DATAA entry;
+  HANDLE found = FindFirstFileA(pattern.c_str(), &entry);
+  if (found != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string inner = std::string(path) + "\\" + name;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+          (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        fPlatformRemoveTree(inner.c_str());
+      } else {
+        SetFileAttributesA(inner.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(inner.c_str());
+      }
+    } while (FindNextFileA(found, &entry));
+    FindClose(found);
+  }
+  return _rmdir(path) == 0;
+#else
+  DIR* folder = opendir(path);
+  if (folder != nullptr) {
+    while (dirent* entry = readdir(folder)) {
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      std::string inner = std::string(path) + "/" + name;
+      struct stat status;
+      if (lstat(inner.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        fPlatformRemoveTree(inner.c_str());
+      } else {
+        unlink(inner.c_str());
+      }
+    }
+    closedir(folder);
+  }
+  return rmdir(path) == 0;
+#endif
+}
+
+bool fPlatformReplace(const char* from, const char* to) {
+#ifdef _WIN32
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return std::rename(from, to) == 0;
+#endif
+}
+
+bool fPlatformIsPlainOrMissing(const char* path) {
+#ifdef _WIN32
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+#else
+  struct stat status;
+  if (lstat(path, &status) != 0) return true;
+  return S_ISREG(status.st_mode);
+#endif
+}
+
+bool fPlatformLinkOrCopy(const char* from, const char* to) {
+#ifdef _WIN32
+  if (CreateHardLinkA(to, from, nullptr) != 0) return true;
+  return CopyFileA(from, to, TRUE) != 0;
+#else
+  if (link(from, to) == 0) return true;
+  char* whole = realpath(from, nullptr);
+  if (whole != nullptr) {
+    bool linked = symlink(whole, to) == 0;
+    std::free(whole);
+    if (linked) return true;
+  }
+  FILE* in = std::fopen(from, "rb");
+  if (in == nullptr) return false;
+  FILE* out = std::fopen(to, "wb");
+  bool copied = out != nullptr;
+  char chunk[1 << 16];
+  size_t got;
+  while (copied && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    copied = std::fwrite(chunk, 1, got, out) == got;
+  copied = copied && std::ferror(in) == 0;
+  std::fclose(in);
+  if (out != nullptr && std::fclose(out) != 0) copied = false;
+  return copied;
+#endif
+}
+
+int64_t fPlatformProcessId() {
+#ifdef _WIN32
+  return static_cast<int64_t>(GetCurrentProcessId());
+#else
+  return static_cast<int64_t>(getpid());
+#endif
+}
+
+bool fPlatformStderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+int64_t fPlatformPeakMemory() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters;
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) == 0) return 0;
+  return static_cast<int64_t>(counters.PeakWorkingSetSize);
+#else
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+  return static_cast<int64_t>(usage.ru_maxrss) * 1024;  // kilobytes on Linux
+#endif
+}
+
+namespace {
+void (*OnInterrupt)(int) = nullptr;
+
+#ifdef _WIN32
+// The C runtime calls a console interrupt's handler on a thread of its own.
+void fForwardInterrupt(int signal) {
+  if (OnInterrupt != nullptr) OnInterrupt(signal);
+}
+#endif
+}  // namespace
+
+bool fPlatformCatchInterrupts(void (*onSignal)(int signal)) {
+  OnInterrupt = onSignal;
+#ifdef _WIN32
+  std::signal(SIGINT, fForwardInterrupt);
+  std::signal(SIGTERM, fForwardInterrupt);
+#else
+  // Every thread blocks the two signals; one thread waits for them and runs the
+  // handler as ordinary code, free to remove files and take locks.
+  static sigset_t interrupts;
+  sigemptyset(&interrupts);
+  sigaddset(&interrupts, SIGINT);
+  sigaddset(&interrupts, SIGTERM);
+  if (pthread_sigmask(SIG_BLOCK, &interrupts, nullptr) != 0) return false;
+  try {
+    std::thread([] {
+      for (;;) {
+        int signal = 0;
+        if (sigwait(&interrupts, &signal) == 0 && OnInterrupt != nullptr) OnInterrupt(signal);
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    pthread_sigmask(SIG_UNBLOCK, &interrupts, nullptr);
+    return false;
+  }
+#endif
+  return true;
+}
+
+void fPlatformIgnoreFileSizeSignal() {
+#ifndef _WIN32
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }

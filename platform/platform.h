@@ -30,3 +30,43 @@ int fPlatformRemove(const char* path);
 // fewer. Release with fReleaseLarge and the same size.
 void* fAllocateLarge(size_t bytes);
 void fReleaseLarge(void* block, size_t bytes);
+
+// --- Services of the command line ---
+
+// Creates the directory and any missing parents; true when it exists as a
+// directory afterwards.
+bool fPlatformMakeDirectories(const char* path);
+
+// Creates one directory; false when it can't be made or already exists.
+bool fPlatformMakeDirectory(const char* path);
+
+// Removes a directory and everything in it; links are removed, never followed.
+bool fPlatformRemoveTree(const char* path);
+
+// Moves `from` over `to`, replacing a file of that name (on Windows the plain
+// rename refuses an existing target).
+bool fPlatformReplace(const char* from, const char* to);
+
+// True when the path is missing or names a regular file; false for a link, a
+// FIFO, a device or a directory, which a result is written into, not renamed over.
+bool fPlatformIsPlainOrMissing(const char* path);
+
+// A second name for a file: a hard link, else a symbolic link, else a copy.
+bool fPlatformLinkOrCopy(const char* from, const char* to);
+
+int64_t fPlatformProcessId();
+
+// True when standard error is a terminal (a person watches the run).
+bool fPlatformStderrIsTerminal();
+
+// The process's peak resident memory in bytes, or 0 when the system can't tell.
+int64_t fPlatformPeakMemory();
+
+// From now on SIGINT and SIGTERM call onSignal(signal number) on a thread of
+// their own instead of ending the process; call before any other thread starts.
+// False when that thread can't be had (no memory for its stack).
+bool fPlatformCatchInterrupts(void (*onSignal)(int signal));
+
+// A write past the file-size limit then fails with an error (like a full disk)
+// instead of ending the process.
+void fPlatformIgnoreFileSizeSignal();

@@ -1,47 +1,8 @@
 #include "prep/command_line.h"
 
-#include <cctype>
 #include <cstdarg>
 
 #include "prep/prep.h"
-
-bool fParseCommandLine(const std::vector<std::string>& args, const std::set<std::string>& switches,
-                       const std::set<std::string>& valued, CommandLine& line, std::string& problem) {
-  bool optionsEnded = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& word = args[i];
-    if (optionsEnded || word.size() < 2 || word[0] != '-') {
-      line.operands.push_back(word);
-      continue;
-    }
-    if (word == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (word == "-h" || word == "--help") {
-      line.help = true;
-      continue;
-    }
-    size_t equals = word.find('=');
-    std::string key = word.substr(0, equals);
-    if (switches.count(key) != 0 && equals == std::string::npos) {
-      line.switches.insert(key);
-    } else if (valued.count(key) != 0) {
-      if (equals != std::string::npos) {
-        line.values[key] = word.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
-        line.values[key] = args[++i];
-      } else {
-        problem = "option " + key + " needs a value";
-        return false;
-      }
-    } else {
-      problem = "unknown option " + word;
-      return false;
-    }
-  }
-  return true;
-}
 
 void fSay(FILE* err, const char* command, const char* format, ...) {
   std::fprintf(err, "vantrels-prep %s: ", command);
@@ -72,16 +33,6 @@ int fParseInOutCommand(const std::vector<std::string>& args, const std::set<std:
   if (line.operands[0] == line.operands[1])
     return fUsageProblem(err, command, usage, "IN and OUT must be different files");
   return kGoOn;
-}
-
-bool fParseCount(const std::string& text, int64_t limit, int64_t& value) {
-  if (text.empty() || text.size() > 18) return false;
-  value = 0;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    value = value * 10 + (c - '0');
-  }
-  return value <= limit;
 }
 
 static LetterTables fBuildLetterTables() {

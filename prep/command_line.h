@@ -1,4 +1,6 @@
-// Options of the vantrels-prep commands, and the shared ways of speaking.
+// Options of the vantrels-prep commands, and the shared ways of speaking. The
+// option parser itself is the command line's (cli/options.h); the longest read
+// is the one vantrels reads (kLongestRead of driver/run_state.h).
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -7,18 +9,8 @@
 #include <string>
 #include <vector>
 
-struct CommandLine {
-  std::vector<std::string> operands;          // IN, OUT
-  std::map<std::string, std::string> values;  // "--record" -> "chr1"
-  std::set<std::string> switches;             // "--coded"
-  bool help = false;
-};
-
-// Options may stand before, between or after the operands, as "--key value" or
-// "--key=value"; "--" ends the options. False with `problem` set on an unknown
-// option or a missing value.
-bool fParseCommandLine(const std::vector<std::string>& args, const std::set<std::string>& switches,
-                       const std::set<std::string>& valued, CommandLine& line, std::string& problem);
+#include "cli/options.h"
+#include "driver/run_state.h"
 
 // "vantrels-prep COMMAND: " + text + "\n" on `err`.
 void fSay(FILE* err, const char* command, const char* format, ...)
@@ -39,9 +31,6 @@ int fParseInOutCommand(const std::vector<std::string>& args, const std::set<std:
                        const std::set<std::string>& valued, const char* command, const char* usage,
                        const char* help, FILE* out, FILE* err, CommandLine& line);
 
-// A whole decimal number of at most `limit`; false for anything else.
-bool fParseCount(const std::string& text, int64_t limit, int64_t& value);
-
 // Byte classes of sequence letters.
 constexpr unsigned char kBlank = 0xFE;    // blank or carriage return inside a sequence: dropped
 constexpr unsigned char kNotBase = 0xFF;  // anything but A, C, G, T in either case
@@ -50,6 +39,3 @@ struct LetterTables {
   unsigned char letter[256];  // upper case; other bytes as they stand; 0 for blanks
 };
 const LetterTables& fLetterTables();
-
-// The longest line vantrels reads: a line of 5120 characters or more ends its reading.
-constexpr size_t kLongestRead = 5119;
