@@ -5,6 +5,7 @@
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/memory.h"
+#include "driver/notes.h"
 #include "driver/run_state.h"
 #include "endreplace/replaced_end.h"
 #include "index/index12both.h"
@@ -18,12 +19,17 @@ const char kNoMemoryForRing[] = "\nno memory for the reads held ahead";
 constexpr uint32_t kRing = 16;
 constexpr uint32_t kRootsAhead = 8;
 
+// The line number of the read being matched, for the read notes: reads wait
+// in the ring, so InputReads is already further on.
+uint32_t MatchedRead = 0;
+
 // Walks the positions of `key` on one strand, keeps those where the immutable
 // part matches and the tip differs in at least MisNu letters, and writes
 // them to `hitFile`; a read with more hits than the buffer holds is written
-// in pieces. Returns the number of hits.
+// in pieces. Returns the number of hits. Each hit is also noted with its read
+// when the command line asks for read notes.
 int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32_t* chain, uint32_t key,
-                     uint32_t tipCode, Block<HitRecord>& hits, FILE* hitFile) {
+                     uint32_t tipCode, uint32_t strand, Block<HitRecord>& hits, FILE* hitFile) {
   const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
   const int32_t exactEnd = ImmutSz;
   const int32_t tipEnd = AimedSz;
@@ -44,6 +50,8 @@ int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32
       held = 0;
     }
     hits[held++] = HitRecord{static_cast<uint32_t>(p), tipCode};
+    const HitNote note{static_cast<uint32_t>(p), tipCode, MatchedRead, strand};
+    ReadNotes.fAdd(&note, sizeof note);
     ++found;
   }
   if (held > 0) std::fwrite(hits.data(), sizeof(HitRecord), static_cast<size_t>(held), hitFile);
@@ -57,8 +65,8 @@ void fMatchReplacedEnd(Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits)
   uint32_t key = fKmerKey(codes, kKey12Bases);
   uint32_t tipCode = MutTipSz > 0 ? fKmerKey(codes + ImmutSz, MutTipSz) : 0;
   // The read itself, not its reverse complement, is compared with each strand's text.
-  int32_t upper = fMatchStrand(Genome, Root12Up, Chain12Up, key, tipCode, hits, upperHits);
-  int32_t lower = fMatchStrand(GenomeLower, Root12Lw, Chain12Lw, key, tipCode, hits, lowerHits);
+  int32_t upper = fMatchStrand(Genome, Root12Up, Chain12Up, key, tipCode, kUpperStrandNote, hits, upperHits);
+  int32_t lower = fMatchStrand(GenomeLower, Root12Lw, Chain12Lw, key, tipCode, kLowerStrandNote, hits, lowerHits);
   UpperStrandReads += upper;
   LowerStrandReads += lower;
   if (upper > 0 || lower > 0) ++FellIntoGenome;
@@ -80,6 +88,7 @@ bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, 
   Block<unsigned char> ringCodes;
   if (!ringLetters.fAllocate(kRing * readBytes) || !ringCodes.fAllocate(kRing * readBytes)) return false;
   uint32_t ringKeys[kRing];
+  uint32_t ringReadNumbers[kRing];
   uint32_t admitted = 0, staged = 0, matched = 0;
   auto stage = [&](uint32_t read) {
     uint32_t key = ringKeys[read % kRing];
@@ -99,6 +108,7 @@ bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, 
     size_t slot = (read % kRing) * readBytes;
     std::memcpy(InputLine, &ringLetters[slot], readBytes);
     std::memcpy(WorkLine, &ringCodes[slot], readBytes);
+    MatchedRead = ringReadNumbers[read % kRing];
     fMatchReplacedEnd(hits, upperHits, lowerHits);
   };
 
@@ -133,6 +143,7 @@ bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, 
     ++AnalyzedReads;
     uint32_t key = fKmerKey(codes, kKey12Bases);
     ringKeys[admitted % kRing] = key;
+    ringReadNumbers[admitted % kRing] = static_cast<uint32_t>(InputReads);
     fPrefetch(Root12Up + key);
     fPrefetch(Root12Lw + key);
     ++admitted;

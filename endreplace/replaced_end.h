@@ -35,6 +35,18 @@ struct HitRecord {
 };
 static_assert(sizeof(HitRecord) == 8, "hit records are 8 bytes on disk");
 
+// A hit as the read notes (driver/notes.h) carry it for the standard outputs:
+// the hit record, which strand, and which read.
+struct HitNote {
+  uint32_t pos;         // as in HitRecord: 1-based on the hit's own strand
+  uint32_t tip;
+  uint32_t readNumber;  // InputReads when the read was taken: its line in the reads file
+  uint32_t strand;      // kUpperStrandNote or kLowerStrandNote
+};
+static_assert(sizeof(HitNote) == 16, "hit notes are 16 bytes on disk");
+constexpr uint32_t kUpperStrandNote = 0;
+constexpr uint32_t kLowerStrandNote = 1;
+
 // The upper strand U and its reverse complement W (Genome and GenomeLower
 // point into them), and room for one read's hits on one strand: a read with
 // more hits than that has them written in pieces.

@@ -24,31 +24,19 @@ const char kHitFileShort[] = "\nhit file could not be read whole: ";
 // The tally starts with room for this many tips and grows for busier sites.
 constexpr size_t kTallyRoom = 1000;
 
-// One distinct tip of a site and the number of its reads carrying it.
-struct TipCount {
-  uint32_t tip;
-  int32_t count;
-};
-
 // Entropy in nats of the tips of one site's `n` records (n >= 2); sorts the
 // records by tip code and leaves the distinct tips with their counts in
 // `tally`, in ascending tip code.
 double fTipEntropy(HitRecord* site, int32_t n, std::vector<TipCount>& tally) {
   std::sort(site, site + n, [](const HitRecord& a, const HitRecord& b) { return a.tip < b.tip; });
   tally.clear();
-  double sumCountLogCount = 0;
   for (int32_t runStart = 0; runStart < n;) {
     int32_t runEnd = runStart + 1;
     while (runEnd < n && site[runEnd].tip == site[runStart].tip) ++runEnd;
-    int32_t count = runEnd - runStart;
-    tally.push_back(TipCount{site[runStart].tip, count});
-    sumCountLogCount += count * std::log(static_cast<double>(count));
+    tally.push_back(TipCount{site[runStart].tip, runEnd - runStart});
     runStart = runEnd;
   }
-  // One tip is no uncertainty at all: exactly 0, never a rounding's -0.0000.
-  if (tally.size() == 1) return 0.0;
-  double entropy = std::log(static_cast<double>(n)) - sumCountLogCount / n;
-  return entropy > 0 ? entropy : 0.0;
+  return fTallyEntropy(tally.data(), tally.size(), n);
 }
 
 // What the walk over one strand's sites needs besides the records.
@@ -131,6 +119,15 @@ bool fReportStrand(StrandReport& strand, const std::string& hitPath, int32_t cou
   return true;
 }
 }  // namespace
+
+double fTallyEntropy(const TipCount* tally, size_t k, int32_t n) {
+  // One tip is no uncertainty at all: exactly 0, never a rounding's -0.0000.
+  if (k <= 1) return 0.0;
+  double sumCountLogCount = 0;
+  for (size_t i = 0; i < k; ++i) sumCountLogCount += tally[i].count * std::log(static_cast<double>(tally[i].count));
+  double entropy = std::log(static_cast<double>(n)) - sumCountLogCount / n;
+  return entropy > 0 ? entropy : 0.0;
+}
 
 bool fReportSites(FILE* table, const std::string& upperHitPath, int32_t upperCount,
                   const std::string& lowerHitPath, int32_t lowerCount, int32_t L, int32_t immutSz,

@@ -1,6 +1,7 @@
 // Sites of replaced-end reads: hit records of one strand sharing a position,
 // reported with the Shannon entropy of their tips.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -16,6 +17,17 @@ struct SiteSummary {
   double mean = 0;
   double sigma = 0;
 };
+
+// One distinct tip of a site and the number of its reads carrying it.
+struct TipCount {
+  uint32_t tip;
+  int32_t count;
+};
+
+// Entropy in nats of a site of `n` reads whose distinct tips, in ascending tip
+// code, carry the `k` counts of `tally`. The site table and the standard
+// outputs both print it, so their digits agree.
+double fTallyEntropy(const TipCount* tally, size_t k, int32_t n);
 
 // Reads both hit files back (a strand without records is skipped), writes
 // the site table to `table` and fills `summary`. Deletes each hit file after
