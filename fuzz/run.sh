@@ -61,7 +61,7 @@ build=${1:-build-fuzz}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${FUZZ_HARNESSES:-"selection task_list reads16 genome12 prep"}
+harnesses=${FUZZ_HARNESSES:-"selection task_list reads16 genome12 prep cli_options cli_inputs cli_outputs"}
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "${JOBS:-2}"
@@ -70,7 +70,7 @@ cmake --build "$build" -j "${JOBS:-2}"
 # for a line of the longest size and more (5120 characters end a reads file).
 max_len_of() {
   case $1 in
-    reads16 | genome12 | task_list) echo 12000 ;;
+    reads16 | genome12 | task_list | cli_inputs) echo 12000 ;;
     *) echo 4096 ;;
   esac
 }
