@@ -2,11 +2,16 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo install clean windows windows-test
+.PHONY: all deps build test demo install clean windows windows-test workflow-test cluster-test fuzz
 
 all: build
 
-build:
+# Installs the Debian packages the build and the tests need when some are
+# missing (or says which command to run); a few file checks when none is.
+deps:
+	scripts/install-deps.sh build
+
+build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
@@ -28,12 +33,33 @@ install: build
 WINDOWS_BUILD_DIR ?= build-windows
 
 windows:
+	scripts/install-deps.sh windows
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DVANTRELS_TESTS=OFF
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
 windows-test: windows build
+	scripts/install-deps.sh wine
 	tests/windows/run.sh $(WINDOWS_BUILD_DIR)/vantrels.exe $(BUILD_DIR)/vantrels $(WINDOWS_BUILD_DIR)/windows-test
+
+# The many-samples workflow (workflow/) on the bundled example: with snakemake
+# here, and through a one-node SLURM cluster started on this machine (Debian
+# packages snakemake, slurm-wlm and munge, installed when missing).
+workflow-test: build
+	workflow/tests/run.sh local $(BUILD_DIR)/vantrels
+
+cluster-test: build
+	workflow/tests/run.sh cluster $(BUILD_DIR)/vantrels
+
+# libFuzzer harnesses (fuzz/): built with clang-14 in FUZZ_BUILD_DIR (installed
+# when missing), each run for FUZZ_SECONDS; a finding fails the target and its
+# input stays in $(FUZZ_BUILD_DIR)/crashes/<harness>/. Harnesses for the command
+# line (cli/) join them there as fuzz/<name>.cpp (see fuzz/README.md).
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -8,6 +8,7 @@
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
+#include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "endreplace/endreplace.h"
 #include "mapping/mapping.h"
@@ -38,24 +39,59 @@ enum class Takes {
   kRateArguments    // the rating procedure's five arguments
 };
 
+// A procedure's call: the arguments read for it (empty for kParamFile) and the
+// path of its parameter file. The selection-file run shows the operator the
+// procedure's own console texts, so it leaves the returned Outcome unread.
+using ProcedureCall = Outcome (*)(const RunArguments& args, const std::string& paramFilePath);
+
 struct DispatchRow {
   const char* name;
   Takes takes;
+  ProcedureCall call;
 };
 
-// Names are compared whole and case-sensitive, in this order.
+// Names are compared whole and case-sensitive, in this order. Adding a
+// procedure is one row here.
 const DispatchRow kDispatchTable[] = {
-    {"fMatchReadsT_VarSzO", Takes::kLoadedGenome},
-    {"fMatchReadsT_VarSzParted", Takes::kArguments},
-    {"fMatchReadsT_VarSzPartedRate", Takes::kRateArguments},
-    {"fIdentifyCircularRna", Takes::kParamFile},
-    {"RandExt", Takes::kParamFile},
-    {"RandExtTaskList", Takes::kParamFile},
-    {"fMapReadsOnToSeq", Takes::kLoadedGenome},
-    {"fReadsOutOfSeq", Takes::kArguments},
-    {"fGetReadsThatOutOfSeq", Takes::kArguments},
-    {"fMapReadsOneInSeq", Takes::kLoadedGenome},
-    {"fTestGenomeSborka", Takes::kLoadedGenome},
+    {"fMatchReadsT_VarSzO", Takes::kLoadedGenome,
+     [](const RunArguments& a, const std::string&) {
+       return fMatchReadsT_VarSzO(a.ResultDirectory, a.ReadsPath, a.GenomePath, GenomeLength);
+     }},
+    {"fMatchReadsT_VarSzParted", Takes::kArguments,
+     [](const RunArguments& a, const std::string&) {
+       return fMatchReadsT_VarSzParted(a.ResultDirectory, a.ReadsPath, a.GenomePath, GenomeLength);
+     }},
+    {"fMatchReadsT_VarSzPartedRate", Takes::kRateArguments,
+     [](const RunArguments& a, const std::string&) {
+       return fMatchReadsT_VarSzPartedRate(a.ResultDirectory, a.RateReadsArg, a.GenomePath, GenomeLength,
+                                           a.RateExtraArg);
+     }},
+    {"fIdentifyCircularRna", Takes::kParamFile,
+     [](const RunArguments&, const std::string& paramFile) { return fIdentifyCircularRna(paramFile); }},
+    {"RandExt", Takes::kParamFile,
+     [](const RunArguments&, const std::string& paramFile) { return fCutRnaWithReplacedEnd(paramFile); }},
+    {"RandExtTaskList", Takes::kParamFile,
+     [](const RunArguments&, const std::string& paramFile) { return fCutRnaReplacedEnd_BaseTaskList(paramFile); }},
+    {"fMapReadsOnToSeq", Takes::kLoadedGenome,
+     [](const RunArguments& a, const std::string&) {
+       return fMapReadsOnToSeq(a.ResultDirectory, a.ReadsPath, a.GenomePath, GenomeLength);
+     }},
+    {"fReadsOutOfSeq", Takes::kArguments,
+     [](const RunArguments& a, const std::string&) {
+       return fReadsOutOfSeq(a.ResultDirectory, a.ReadsPath, a.GenomePath);
+     }},
+    {"fGetReadsThatOutOfSeq", Takes::kArguments,
+     [](const RunArguments& a, const std::string&) {
+       return fGetReadsThatOutOfSeq(a.ResultDirectory, a.ReadsPath, a.GenomePath);
+     }},
+    {"fMapReadsOneInSeq", Takes::kLoadedGenome,
+     [](const RunArguments& a, const std::string&) {
+       return fMapReadsOneInSeq(a.ResultDirectory, a.ReadsPath, a.GenomePath, GenomeLength);
+     }},
+    {"fTestGenomeSborka", Takes::kLoadedGenome,
+     [](const RunArguments& a, const std::string&) {
+       return fTestGenomeSborka(a.ResultDirectory, a.ReadsPath, a.GenomePath, GenomeLength);
+     }},
 };
 
 // Reads the run arguments and the size scope from the parameter file. A value
@@ -92,39 +128,21 @@ bool fLoadGenomeForProcedure(const std::string& genomePath) {
   return true;
 }
 
-void fRunProcedure(int row, const std::string& paramFilePath) {
-  const DispatchRow& entry = kDispatchTable[row];
+void fRunProcedure(const DispatchRow& entry, const std::string& paramFilePath) {
   RunArguments args;
   if (entry.takes != Takes::kParamFile) {
     if (!fReadRunArguments(paramFilePath, entry.takes, args)) return;
     if (entry.takes == Takes::kLoadedGenome && !fLoadGenomeForProcedure(args.GenomePath)) return;
   }
-  switch (row) {
-    case 0: fMatchReadsT_VarSzO(args.ResultDirectory, args.ReadsPath, args.GenomePath, GenomeLength); break;
-    case 1: fMatchReadsT_VarSzParted(args.ResultDirectory, args.ReadsPath, args.GenomePath, GenomeLength); break;
-    case 2:
-      fMatchReadsT_VarSzPartedRate(args.ResultDirectory, args.RateReadsArg, args.GenomePath, GenomeLength,
-                                   args.RateExtraArg);
-      break;
-    case 3: fIdentifyCircularRna(paramFilePath); break;
-    case 4: fCutRnaWithReplacedEnd(paramFilePath); break;
-    case 5: fCutRnaReplacedEnd_BaseTaskList(paramFilePath); break;
-    case 6: fMapReadsOnToSeq(args.ResultDirectory, args.ReadsPath, args.GenomePath, GenomeLength); break;
-    case 7: fReadsOutOfSeq(args.ResultDirectory, args.ReadsPath, args.GenomePath); break;
-    case 8: fGetReadsThatOutOfSeq(args.ResultDirectory, args.ReadsPath, args.GenomePath); break;
-    case 9: fMapReadsOneInSeq(args.ResultDirectory, args.ReadsPath, args.GenomePath, GenomeLength); break;
-    case 10: fTestGenomeSborka(args.ResultDirectory, args.ReadsPath, args.GenomePath, GenomeLength); break;
-    default: break;
-  }
+  entry.call(args, paramFilePath);
   // The genome the dispatcher loaded, if the procedure left it.
   if (GenomeStore != nullptr) fReleaseGenome();
 }
 
-int fFindProcedure(const char* name) {
-  const int rows = static_cast<int>(sizeof kDispatchTable / sizeof kDispatchTable[0]);
-  for (int row = 0; row < rows; ++row)
-    if (std::strcmp(name, kDispatchTable[row].name) == 0) return row;
-  return -1;
+const DispatchRow* fFindProcedure(const char* name) {
+  for (const DispatchRow& row : kDispatchTable)
+    if (std::strcmp(name, row.name) == 0) return &row;
+  return nullptr;
 }
 }  // namespace
 
@@ -162,8 +180,8 @@ int ProcedureDispatcher(int argc, char** argv) {
     return 0;
   }
 
-  int row = fFindProcedure(procedureName);
-  if (row >= 0) fRunProcedure(row, paramFilePath);
+  const DispatchRow* procedure = fFindProcedure(procedureName);
+  if (procedure != nullptr) fRunProcedure(*procedure, paramFilePath);
 
   std::free(InputLine);
   InputLine = nullptr;

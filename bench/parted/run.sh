@@ -1,57 +1,41 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Benchmark of fMatchReadsT_VarSzParted, fMatchReadsT_VarSzPartedRate and
-# fIdentifyCircularRna on E. coli with 1,000,000 reads of 100.
-# Usage: bench/parted/run.sh [build-dir] [runs]   (defaults: build, 3)
-# Prints wall time and peak RSS of each run, then the median, and the recall
-# tables. The console of the parted-read procedure goes to a file.
-set -e
-repo=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-build}
-runs=${2:-3}
-exe=$repo/$build/vantrels
-data=$repo/../shared/data
-work=${BENCH_WORK:-/tmp/vantrels-bench-parted}
-mkdir -p "$work"
-[ -f "$work/plain.bin" ] || python3 "$repo/bench/parted/make_workload.py" "$data/ecoli.txt" "$work"
-ln -sf "$exe" "$work/vantrels"
+# fIdentifyCircularRna on E. coli with 1,000,000 reads of 100 (made by
+# make_workload.py from the genome): median wall and CPU time and peak RSS of
+# RUNS runs of each, and the recall tables.
+# usage: bench/parted/run.sh [BUILD_DIR] [RUNS] [--genome FILE]
+#   (defaults: build, 3, ../shared/data/ecoli.txt)
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+WORK=${WORK:-${BENCH_WORK:-}}
+bench_setup parted 3 "$@"
+[ -f "$WORK/plain.bin" ] || python3 bench/parted/make_workload.py "$GENOME" "$WORK"
+bench_install_vantrels
 
-params() {  # name key value ...
-  file=$work/$1; shift; : > "$file"
-  while [ $# -gt 0 ]; do printf '#\n#\n%s\n%s\n' "$1" "$2" >> "$file"; shift 2; done
-}
-params parted.txt diRes "$work" pthReads "$work/r100.bin" pthGnm "$work/ecoli.bin" rMinSz 100 rMaxSz 100
-params rate.txt diRes "$work" diReads "$work" pthList "$work/list.txt" pthGnm "$work/ecoli.bin" rMinSz 100 rMaxSz 100
-params circular.txt diRes "$work" pthReads "$work/r100.txt" pthGnm "$work/ecoli.txt" rMinSz 100 rMaxSz 100
-params parted_plain.txt diRes "$work" pthReads "$work/plain.bin" pthGnm "$work/ecoli.bin" rMinSz 100 rMaxSz 100
-params circular_plain.txt diRes "$work" pthReads "$work/plain.txt" pthGnm "$work/ecoli.txt" rMinSz 100 rMaxSz 100
-printf 'r100.bin\n' > "$work/list.txt"
+bench_params "$WORK/parted.txt" diRes "$WORK" pthReads "$WORK/r100.bin" pthGnm "$WORK/ecoli.bin" rMinSz 100 rMaxSz 100
+bench_params "$WORK/rate.txt" diRes "$WORK" diReads "$WORK" pthList "$WORK/list.txt" pthGnm "$WORK/ecoli.bin" \
+  rMinSz 100 rMaxSz 100
+bench_params "$WORK/circular.txt" diRes "$WORK" pthReads "$WORK/r100.txt" pthGnm "$WORK/ecoli.txt" rMinSz 100 rMaxSz 100
+bench_params "$WORK/parted_plain.txt" diRes "$WORK" pthReads "$WORK/plain.bin" pthGnm "$WORK/ecoli.bin" \
+  rMinSz 100 rMaxSz 100
+bench_params "$WORK/circular_plain.txt" diRes "$WORK" pthReads "$WORK/plain.txt" pthGnm "$WORK/ecoli.txt" \
+  rMinSz 100 rMaxSz 100
+printf 'r100.bin\n' >"$WORK/list.txt"
 
-median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
-
-bench() {  # procedure parameter-file
-  : > "$work/times"
-  i=0
-  while [ $i -lt "$runs" ]; do
-    printf '%s\n%s\n' "$work/$2" "$1" > "$work/_ParamsOfFunc.txt"
-    ( cd "$work" && /usr/bin/time -v ./vantrels < /dev/null > "$work/console.txt" 2> "$work/time.txt" )
-    wall=$(awk -F': ' '/Elapsed/ {n=split($2,t,":"); s=0; for(j=1;j<=n;j++) s=s*60+t[j]; print s}' "$work/time.txt")
-    rss=$(awk -F': ' '/Maximum resident/ {printf "%.0f", $2/1024}' "$work/time.txt")
-    echo "$1 run $((i+1)): wall ${wall} s, peak RSS ${rss} MiB"
-    echo "$wall $rss" >> "$work/times"
-    i=$((i+1))
-  done
-  echo "$1 median: wall $(cut -d' ' -f1 "$work/times" | median) s, peak RSS $(cut -d' ' -f2 "$work/times" | median) MiB"
+bench() {  # label procedure parameter-file
+  bench_select "$WORK/$3" "$2"
+  bench_time "$1" "$WORK/vantrels"
 }
 
-bench fMatchReadsT_VarSzParted parted.txt
-read_count=$(sed -n 's/^input reads= //p' "$work"/r100\[100-100\]ecoli_PartedLog.txt)
-python3 "$repo/bench/parted/recall.py" parted "$work" "$read_count"
-bench fIdentifyCircularRna circular.txt
-read_count=$(sed -n 's/^Reads::input=\([0-9]*\).*/\1/p' "$work/r100_RCircular.txt")
-python3 "$repo/bench/parted/recall.py" circular "$work" "$read_count"
+bench fMatchReadsT_VarSzParted fMatchReadsT_VarSzParted parted.txt
+read_count=$(sed -n 's/^input reads= //p' "$WORK"/r100\[100-100\]ecoli_PartedLog.txt)
+python3 bench/parted/recall.py parted "$WORK" "$read_count"
+bench fIdentifyCircularRna fIdentifyCircularRna circular.txt
+read_count=$(sed -n 's/^Reads::input=\([0-9]*\).*/\1/p' "$WORK/r100_RCircular.txt")
+python3 bench/parted/recall.py circular "$WORK" "$read_count"
 # Both runs above stop after 9995 upper-strand hits; a full pass over the
 # reads without planted rotations:
-bench fMatchReadsT_VarSzParted parted_plain.txt
-bench fIdentifyCircularRna circular_plain.txt
-bench fMatchReadsT_VarSzPartedRate rate.txt
-echo "rated positions: $(($(wc -l < "$work/_RatingLog.txt") - 4))"
+bench "fMatchReadsT_VarSzParted, plain" fMatchReadsT_VarSzParted parted_plain.txt
+bench "fIdentifyCircularRna, plain" fIdentifyCircularRna circular_plain.txt
+bench fMatchReadsT_VarSzPartedRate fMatchReadsT_VarSzPartedRate rate.txt
+echo "rated positions: $(($(wc -l <"$WORK/_RatingLog.txt") - 4))"

@@ -77,14 +77,6 @@ TEST(ParamFile, RecordsOfFourLines) {
   }
 }
 
-TEST(ParamFile, NumbersConvertLikeTheStandardConversion) {
-  EXPECT_EQ(fParamNumber("rMinSz", "18abc"), 18);
-  EXPECT_EQ(fParamNumber("rMinSz", "  -7"), -7);
-  EXPECT_EQ(fParamNumber("rMinSz", "+2147483647"), 2147483647);
-  EXPECT_EXIT(fParamNumber("rMinSz", "abc"), ::testing::ExitedWithCode(1), "");
-  EXPECT_EXIT(fParamNumber("rMaxSz", "2147483648"), ::testing::ExitedWithCode(1), "");
-}
-
 class ReadsLines : public ::testing::Test {
  protected:
   void SetUp() override {
