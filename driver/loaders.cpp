@@ -16,8 +16,6 @@ const char kGenomeEmpty[] = "\ngenome file is empty: ";
 const char kGenomeTooLarge[] = "\ngenome file too large (2^31 bytes or more): ";
 const char kGenomeShortRead[] = "\ngenome file could not be read whole: ";
 
-constexpr int32_t kMinimumTail = 16;
-
 void fSayAndWait(const char* message, const std::string& path) {
   fSay(message);
   fSay(path.c_str());
@@ -75,11 +73,11 @@ GenomeLoad fLoadCodedGenome(const std::string& path, bool letterFile, int32_t ta
   if (got != static_cast<size_t>(n)) {
     fReleaseGenome();
     fSayAndWait(kGenomeShortRead, path);
-    return GenomeLoad::kFailed;
+    return GenomeLoad::kBadByte;
   }
   if (!fCheckBases(n, letterFile)) {
     fReleaseGenome();
-    return GenomeLoad::kFailed;
+    return GenomeLoad::kBadByte;
   }
   // Ascending copies: a genome shorter than the copy repeats itself. The
   // counters are 64-bit so that a tail of 2^31 - 1 bases (rMaxSz at its
@@ -94,4 +92,24 @@ void fReleaseGenome() {
   std::free(GenomeStore);
   GenomeStore = nullptr;
   Genome = nullptr;
+}
+
+GenomeLoad fLoadOwnGenome(const std::string& path, bool letterFile, bool twoSided, int32_t& n, Outcome& outcome) {
+  fStage(Stage::kLoading);
+  // No read is longer than a line, so no copy needs to be longer either.
+  const int32_t copies = MaxReadSize < kLongestRead ? MaxReadSize : kLongestRead;
+  const GenomeLoad load = fLoadCodedGenome(path, letterFile, copies, twoSided ? copies : 0, n);
+  switch (load) {
+    case GenomeLoad::kLoaded: break;
+    case GenomeLoad::kNoMemory: outcome.fFail(RunStatus::kNoMemory, path); break;
+    case GenomeLoad::kFailed: outcome.fFail(RunStatus::kInputMissing, path); break;
+    case GenomeLoad::kBadByte: outcome.fFail(RunStatus::kBadInput, path); break;
+  }
+  return load;
+}
+
+bool fOpenReads(const std::string& path, std::ifstream& reads, Outcome& outcome) {
+  if (fOpenReadStream(path, reads)) return true;
+  outcome.fFail(RunStatus::kInputMissing, path);
+  return false;
 }

@@ -6,6 +6,7 @@
 #include "driver/file_helpers.h"
 #include "driver/memory.h"
 #include "driver/notes.h"
+#include "driver/read_ahead.h"
 #include "driver/run_state.h"
 #include "endreplace/replaced_end.h"
 #include "index/index12both.h"
@@ -15,12 +16,8 @@ namespace {
 const char kNoDetectedReads[] = "\nno detected reads";
 const char kNoMemoryForRing[] = "\nno memory for the reads held ahead";
 
-// Reads held back for prefetching, and how many of them wait with their roots fetched.
-constexpr uint32_t kRing = 16;
-constexpr uint32_t kRootsAhead = 8;
-
-// The line number of the read being matched, for the read notes: reads wait
-// in the ring, so InputReads is already further on.
+// The line number of the read being matched, for the read notes: reads are
+// held ahead, so InputReads is already further on.
 uint32_t MatchedRead = 0;
 
 // Walks the positions of `key` on one strand, keeps those where the immutable
@@ -72,28 +69,46 @@ void fMatchReplacedEnd(Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits)
   if (upper > 0 || lower > 0) ++FellIntoGenome;
 }
 
-// Sets the counters to 0, then matches every analysable read of `reads`,
-// appending its hits to the two hit files. False if the reads held ahead
-// find no room.
-bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits) {
-  InputReads = TheseReads = DefectedReads = LongTracks = AnalyzedReads = FellIntoGenome = 0;
-  UpperStrandReads = LowerStrandReads = 0;
-  const int32_t tipStart = ImmutSz;
-  const size_t readBytes = static_cast<size_t>(AimedSz);
-  // Analysable reads wait in a ring before they are matched, in their file
-  // order: their root entries are fetched kRing reads ahead and the genome
-  // letters they point to kRing - kRootsAhead reads ahead, so the matcher
-  // finds them in cache instead of waiting on memory for every read.
-  Block<char> ringLetters;
-  Block<unsigned char> ringCodes;
-  if (!ringLetters.fAllocate(kRing * readBytes) || !ringCodes.fAllocate(kRing * readBytes)) return false;
-  uint32_t ringKeys[kRing];
-  uint32_t ringReadNumbers[kRing];
-  uint32_t admitted = 0, staged = 0, matched = 0;
-  auto stage = [&](uint32_t read) {
-    uint32_t key = ringKeys[read % kRing];
-    int32_t upper = Root12Up[key];
-    int32_t lower = Root12Lw[key];
+// The hook of the reads held ahead (driver/read_ahead.h): keeps the reads of
+// the aimed size whose tip is not one repeated letter and whose letters are
+// all bases, counting them for the log as it goes; codes each kept read in
+// place and asks for its key's root entries on both strands, then for the
+// genome letters and chain links they point to.
+struct ReplacedEndAhead {
+  struct Seeds {
+    uint32_t key;
+  };
+
+  bool fTake(HeldRead<Seeds>& read) const {
+    if (read.length != AimedSz) return false;
+    const char* letters = reinterpret_cast<const char*>(read.bases);
+    // A tip of one repeated letter, compared as raw bytes (a and A differ),
+    // is a long track; so is every tip shorter than two letters.
+    bool longTrack = true;
+    for (int32_t k = ImmutSz + 1; k < AimedSz; ++k)
+      if (letters[k] != letters[ImmutSz]) {
+        longTrack = false;
+        break;
+      }
+    if (longTrack) {
+      ++LongTracks;
+      return false;
+    }
+    ++TheseReads;
+    if (fLettersToCodes(letters, AimedSz, read.bases) < AimedSz) {
+      ++DefectedReads;
+      return false;
+    }
+    ++AnalyzedReads;
+    const uint32_t key = fKmerKey(read.bases, kKey12Bases);
+    read.seeds.key = key;
+    fPrefetch(Root12Up + key);
+    fPrefetch(Root12Lw + key);
+    return true;
+  }
+  void fFollow(const HeldRead<Seeds>& read) const {
+    const int32_t upper = Root12Up[read.seeds.key];
+    const int32_t lower = Root12Lw[read.seeds.key];
     if (upper > 0) {
       fPrefetch(Genome + upper + kKey12Bases);
       fPrefetch(Chain12Up + upper);
@@ -102,55 +117,28 @@ bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, 
       fPrefetch(GenomeLower + lower + kKey12Bases);
       fPrefetch(Chain12Lw + lower);
     }
-  };
-  auto match = [&](uint32_t read) {
-    while (staged <= read) stage(staged++);
-    size_t slot = (read % kRing) * readBytes;
-    std::memcpy(InputLine, &ringLetters[slot], readBytes);
-    std::memcpy(WorkLine, &ringCodes[slot], readBytes);
-    MatchedRead = ringReadNumbers[read % kRing];
-    fMatchReplacedEnd(hits, upperHits, lowerHits);
-  };
-
-  int32_t length = 0;
-  // The per-read path: no allocation, no formatting; hits leave in one write per strand.
-  while (fNextRead(reads, true, length)) {
-    if (length != AimedSz) continue;
-    // A tip of one repeated letter, compared as raw bytes (a and A differ),
-    // is a long track; so is every tip shorter than two letters.
-    bool longTrack = true;
-    if (tipStart + 1 < length) {
-      const char first = InputLine[tipStart];
-      for (int32_t k = tipStart + 1; k < length; ++k)
-        if (InputLine[k] != first) {
-          longTrack = false;
-          break;
-        }
-    }
-    if (longTrack) {
-      ++LongTracks;
-      continue;
-    }
-    ++TheseReads;
-    size_t slot = (admitted % kRing) * readBytes;
-    unsigned char* codes = &ringCodes[slot];
-    if (fLettersToCodes(InputLine, AimedSz, codes) < AimedSz) {
-      ++DefectedReads;
-      continue;
-    }
-    char* letters = &ringLetters[slot];
-    for (int32_t k = 0; k < AimedSz; ++k) letters[k] = kUpperLetters[codes[k]];
-    ++AnalyzedReads;
-    uint32_t key = fKmerKey(codes, kKey12Bases);
-    ringKeys[admitted % kRing] = key;
-    ringReadNumbers[admitted % kRing] = static_cast<uint32_t>(InputReads);
-    fPrefetch(Root12Up + key);
-    fPrefetch(Root12Lw + key);
-    ++admitted;
-    if (admitted - staged > kRootsAhead) stage(staged++);
-    if (admitted - matched == kRing) match(matched++);
   }
-  while (matched < admitted) match(matched++);
+  void fFollowOn(const HeldRead<Seeds>&) const {}
+};
+
+// Sets the counters to 0, then matches every analysable read of `reads`,
+// appending its hits to the two hit files. False if the reads held ahead
+// find no room.
+bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits) {
+  InputReads = TheseReads = DefectedReads = LongTracks = AnalyzedReads = FellIntoGenome = 0;
+  UpperStrandReads = LowerStrandReads = 0;
+  ReadAhead<ReplacedEndAhead> ahead;
+  if (!ahead.fAllocate()) return false;
+  ahead.fStart(reads, true);
+  // The per-read path: no allocation, no formatting; hits leave in one write per strand.
+  while (const auto* read = ahead.fNext()) {
+    // The read comes coded: the codes go to WorkLine, their upper-case letters
+    // to InputLine, where the matcher compares them with the genome texts.
+    std::memcpy(WorkLine, InputLine, static_cast<size_t>(AimedSz));
+    for (int32_t k = 0; k < AimedSz; ++k) InputLine[k] = kUpperLetters[static_cast<unsigned char>(WorkLine[k])];
+    MatchedRead = static_cast<uint32_t>(read->number);
+    fMatchReplacedEnd(hits, upperHits, lowerHits);
+  }
   return true;
 }
 

@@ -6,31 +6,43 @@
 #include "driver/loaders.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
-#include "mapping/read_ahead.h"
+#include "mapping/mapping_notes.h"
 #include "mapping/read_in_seq.h"
 
 namespace {
-// Writes the codes of every absent read of the scope; returns the number of
-// letter reads refused for a byte that is not a base.
+// Opens the reads and the absent-reads file and writes the codes of every
+// absent read of the scope; counts the letter reads refused for a byte that
+// is not a base.
 template <bool kLetters>
-int32_t fWriteAbsent(std::ifstream& reads, FILE* absent) {
-  int32_t defective = 0;
-  int32_t length = 0;
-  unsigned char* read = reinterpret_cast<unsigned char*>(InputLine);
-  ReadAhead ahead(reads, kLetters, kLetters ? fWholeLetterReadKeys : fWholeReadKeys);
+bool fWriteAbsent(const std::string& ReadsPath, const std::string& outPath, AbsentReads& run, Outcome& outcome) {
+  ReadAhead<Seeds16Ahead<fWholeReadKeys<kLetters>>> ahead;
+  if (!ahead.fAllocate()) {
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return false;
+  }
+  if (!fOpenReads(ReadsPath, run.reads, outcome)) return false;
+  if (!run.absent.fOpen(outPath, outcome)) return false;
+
+  fStage(Stage::kReads);
+  unsigned char* codes = reinterpret_cast<unsigned char*>(InputLine);
+  ahead.fStart(run.reads, kLetters);
   // Per-read path: no allocation, one write per absent read.
-  while (ahead.fNext(length)) {
+  while (const auto* read = ahead.fNext()) {
+    const int32_t length = read->length;
     if (length < MinReadSize || length > MaxReadSize) continue;
-    if (kLetters && fLettersToCodes(InputLine, length, read) < length) {
-      ++defective;
+    if (kLetters && fLettersToCodes(InputLine, length, codes) < length) {
+      ++run.defective;
       continue;
     }
     if (fIsReadInSeq(length)) continue;
     ++OutOfGenome;
     InputLine[length] = '\n';
-    std::fwrite(InputLine, 1, static_cast<size_t>(length) + 1, absent);
+    std::fwrite(InputLine, 1, static_cast<size_t>(length) + 1, run.absent.file);
+    fNoteRead(AbsentNote{static_cast<uint32_t>(read->number)});
   }
-  return defective;
+  run.reads.close();
+  run.absent.fClose(outcome);
+  return true;
 }
 }  // namespace
 
@@ -38,17 +50,15 @@ bool fWriteAbsentReads(const std::string& ReadsPath, const std::string& GenomePa
                        const char* noMemory, const std::string& outPath, AbsentReads& run, Outcome& outcome) {
   InputReads = OutOfGenome = 0;
   int32_t L = 0;
-  if (!fLoadOwnGenome(GenomePath, letters, noMemory, L, outcome)) return false;
+  const GenomeLoad load = fLoadOwnGenome(GenomePath, letters, false, L, outcome);
+  if (load == GenomeLoad::kNoMemory && noMemory != nullptr) {
+    fSay(noMemory);
+    fPause();
+  }
+  if (load != GenomeLoad::kLoaded) return false;
   if (!fIndexGenome(L, false, outcome)) return false;
-  if (!fOpenReads(ReadsPath, run.reads, outcome)) return false;
-  if (!run.absent.fOpen(outPath, outcome)) return false;
-
-  fStage(Stage::kReads);
-  run.defective = letters ? fWriteAbsent<true>(run.reads, run.absent.file)
-                          : fWriteAbsent<false>(run.reads, run.absent.file);
-  run.reads.close();
-  run.absent.fClose(outcome);
-  return true;
+  return letters ? fWriteAbsent<true>(ReadsPath, outPath, run, outcome)
+                 : fWriteAbsent<false>(ReadsPath, outPath, run, outcome);
 }
 
 void fReleaseAbsentReads(AbsentReads& run, Outcome& outcome) {

@@ -7,12 +7,13 @@
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
-#include "mapping/read_ahead.h"
+#include "mapping/mapping_notes.h"
 #include "mapping/read_in_seq.h"
 #include "mapping/run_steps.h"
 
@@ -49,7 +50,7 @@ int32_t fBestStretchEnd(const unsigned char* read, int32_t length, int32_t L) {
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     // read[e] stands against Genome[p + e - 3]; the direct part stays inside the tail copy.
     const unsigned char* after = Genome + p + kKey16Bases;  // the genome base against read[19]
-    int64_t directEnd = static_cast<int64_t>(L) + kGuaranteedTail - p + kSkipped + 1;
+    int64_t directEnd = static_cast<int64_t>(L) + kMinimumTail - p + kSkipped + 1;
     int32_t end = directEnd < length ? static_cast<int32_t>(directEnd) : length;
     int32_t e = kKeyEnd;
     while (e < end && after[e - kKeyEnd] == read[e]) ++e;
@@ -76,7 +77,7 @@ int fStretchKeys(const unsigned char* read, int32_t length, uint32_t* keys) {
   return 2;
 }
 
-void fMapOneReadStretch(int32_t length, FILE* kept, int32_t* stretchCounts, int32_t L) {
+void fMapOneReadStretch(uint32_t readNumber, int32_t length, FILE* kept, int32_t* stretchCounts, int32_t L) {
   // A read of 28 codes or fewer can't give a stretch of 26.
   if (length < kSkipped + kShortestKept) return;
   unsigned char* upper = reinterpret_cast<unsigned char*>(InputLine);
@@ -94,12 +95,14 @@ void fMapOneReadStretch(int32_t length, FILE* kept, int32_t* stretchCounts, int3
   // A 32-bit total wraps on a large reads file rather than overflowing.
   SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(stretch));
   ++IntoGenome;
+  fNoteRead(StretchNote{readNumber, length, stretch});
 }
 
 void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
           int32_t L, Held& held, Outcome& outcome) {
   if (!fIndexGenome(L, false, outcome)) return;
-  if (!held.stretchCounts.fAllocate(static_cast<size_t>(kLongestRead) + 1)) {
+  ReadAhead<Seeds16Ahead<fStretchKeys>> ahead;
+  if (!held.stretchCounts.fAllocate(static_cast<size_t>(kLongestRead) + 1) || !ahead.fAllocate()) {
     fSay(kNoMemory);
     outcome.fFail(RunStatus::kNoMemory, "");
     return;
@@ -108,11 +111,12 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!held.kept.fOpen(fStripExtension(ReadsPath) + kKeptEnding, outcome)) return;
 
   fStage(Stage::kReads);
-  int32_t length = 0;
-  ReadAhead ahead(held.reads, false, fStretchKeys);
+  ahead.fStart(held.reads, false);
   // Per-read path: no allocation; the reverse complement goes to WorkLine and a
   // kept stretch is one write.
-  while (ahead.fNext(length)) fMapOneReadStretch(length, held.kept.file, held.stretchCounts.data(), L);
+  while (const auto* read = ahead.fNext())
+    fMapOneReadStretch(static_cast<uint32_t>(read->number), read->length, held.kept.file,
+                       held.stretchCounts.data(), L);
   held.reads.close();
   held.kept.fClose(outcome);
   OutOfGenome = InputReads - IntoGenome;

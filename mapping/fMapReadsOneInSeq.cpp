@@ -11,10 +11,12 @@
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/loaders.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
+#include "mapping/mapping_notes.h"
 #include "mapping/read_in_seq.h"
 #include "mapping/run_steps.h"
 
@@ -84,6 +86,7 @@ bool fLocateReadOnce(int32_t length, FILE* many, std::vector<SingleLocation>& on
       std::fputc(10, many);
       SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(length));
       ++UpperStrandReads;
+      fNoteRead(PlacementNote{static_cast<uint32_t>(InputReads), 0, length, kPlacedMany});
       return true;
     }
     place = p;
@@ -94,6 +97,7 @@ bool fLocateReadOnce(int32_t length, FILE* many, std::vector<SingleLocation>& on
   }
   if (!fAddOnce(once, SingleLocation{place, length})) return false;
   ++IntoGenome;
+  fNoteRead(PlacementNote{static_cast<uint32_t>(InputReads), place, length, kPlacedOnce});
   return true;
 }
 

@@ -8,12 +8,13 @@
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
-#include "mapping/read_ahead.h"
+#include "mapping/mapping_notes.h"
 #include "mapping/read_in_seq.h"
 #include "mapping/run_steps.h"
 
@@ -142,10 +143,7 @@ void fWriteStrand(const std::string& baseName, const char* part, const int32_t* 
     }
     char* end = &text[0];
     for (; p <= last; ++p) {
-      double weight = 0;
-      const size_t row = static_cast<size_t>(p) * width;
-      for (int32_t c = 0; c < width; ++c)
-        if (table[row + c] > 0) weight += static_cast<double>(table[row + c]) / hitCount[row + c];
+      const double weight = fStartWeight(table, hitCount, static_cast<size_t>(p) * width, width);
       end = fFormatLine(end, p, weight);
       if (static_cast<size_t>(end - &text[0]) >= kFlushAt) {
         std::fwrite(text.data(), 1, end - &text[0], out);
@@ -178,7 +176,8 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!fScopeAccepted(L, outcome)) return;
   held.width = fSizeScopeWidth(MinReadSize, MaxReadSize);
   if (!fIndexGenome(L, true, outcome)) return;
-  if (!fAllocateTables(held, L)) {
+  ReadAhead<Seeds16Ahead<fWholeReadKeys<false>>> ahead;
+  if (!fAllocateTables(held, L) || !ahead.fAllocate()) {
     fSay(kNoMemory);
     outcome.fFail(RunStatus::kNoMemory, "");
     return;
@@ -189,14 +188,13 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   const Tables tables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.HitList.data(),
                       held.width};
   int32_t outOfScope = 0;
-  int32_t length = 0;
-  ReadAhead ahead(held.reads, false, fWholeReadKeys);
+  ahead.fStart(held.reads, false);
   // Per-read path: no allocation; the reverse complement goes to WorkLine.
-  while (ahead.fNext(length)) {
-    if (length < MinReadSize || length > MaxReadSize)
+  while (const auto* read = ahead.fNext()) {
+    if (read->length < MinReadSize || read->length > MaxReadSize)
       ++outOfScope;
     else
-      fMatchRead(length, tables);
+      fMatchRead(read->length, tables);
   }
   held.reads.close();
   OutOfGenome = InputReads - IntoGenome - outOfScope;
@@ -221,8 +219,13 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   }
   fWriteStrand(baseName, kUpperPart, held.UpTable.data(), held, L, outcome);
   fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, outcome);
+  if (CoverageTaker != nullptr && outcome.fSucceeded())
+    CoverageTaker->fTake(CoverageTables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.width,
+                                        MinReadSize, L});
 }
 }  // namespace
+
+CoverageTablesTaker* CoverageTaker = nullptr;
 
 Outcome fMatchReadsT_VarSzO(std::string ResultDirectory, std::string ReadsPath, std::string GenomePath,
                             int32_t GenomeLength) {

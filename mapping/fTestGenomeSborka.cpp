@@ -7,11 +7,13 @@
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
+#include "mapping/mapping_notes.h"
 #include "mapping/read_in_seq.h"
 #include "mapping/repeat_pass.h"
 #include "mapping/run_steps.h"
@@ -76,6 +78,7 @@ void fCheckReadAssembly(int32_t length, int32_t* repeatTable, int32_t L) {
       repeatTable[p] = -length;
     } else if (length > value) {
       ++IntoGenome;
+      fNoteRead(NonCorrectNote{static_cast<uint32_t>(InputReads), p});
       return;
     }
   }

@@ -11,12 +11,13 @@
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
 #include "driver/outcome.h"
+#include "driver/read_ahead.h"
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/parted_notes.h"
 #include "parted/parted_run.h"
-#include "parted/read_batch.h"
 #include "platform/platform.h"
 
 namespace {
@@ -55,6 +56,7 @@ struct CycledStrand {
   std::string path;
   int64_t count = 0;
   PartedHitList pending;
+  size_t headHits = 0;  // of the pending hits, the first ones: found from the head seed
 };
 
 // What a run holds between its steps; fReleaseRun gives back whatever of it is
@@ -179,44 +181,56 @@ bool fSearchEndSeed(const unsigned char* text, int32_t length, int32_t firstPlac
 // Head- and end-seed searches of one strand's text, from the first places of
 // its two seeds; true at a whole match.
 bool fSearchStrand(const unsigned char* text, int32_t length, int32_t headFirst, int32_t endFirst,
-                   PartedHitList& hits) {
+                   PartedHitList& hits, size_t& headHits) {
   const int16_t size = static_cast<int16_t>(length);
   bool whole = fSearchHeadSeed<true>(text, length, headFirst, [&](int32_t p, int32_t t, int32_t k) {
     hits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
   });
+  headHits = hits.size();
   return whole || fSearchEndSeed(text, length, endFirst, hits);
 }
 
-// Codes every read of the batch within the size scope in place and marks
-// those with a letter that is no base; then looks up ahead the first places
-// of the four seeds of each read that can be searched.
-void fCodeAndPrefetch(ReadBatch& batch, bool* defective) {
-  int32_t keys[ReadBatch::kDepth][4];
-  for (int32_t i = 0; i < batch.count; ++i) {
-    const int32_t length = batch.length[i];
-    keys[i][0] = keys[i][1] = keys[i][2] = keys[i][3] = -1;
-    defective[i] = false;
-    if (length < MinReadSize || length > MaxReadSize) continue;
-    unsigned char* read = batch.fSlot(i);
-    defective[i] = fLettersToCodes(reinterpret_cast<const char*>(read), length, read) < length;
-    if (defective[i] || length < kSeedBases) continue;
-    fSeedKeys(read, length, keys[i]);
-    for (int32_t key : keys[i]) fPrefetchRoot(key);
-  }
-  for (int32_t i = 0; i < batch.count; ++i)
-    for (int32_t key : keys[i]) fPrefetchPlace(fFirstPlace(key));
-}
+// The hook of the reads held ahead (driver/read_ahead.h): codes every read
+// within the size scope in place and marks those with a letter that is no
+// base; asks for the root entries of the four seeds of each read that can be
+// searched, then for their first places.
+struct CycledSeedsAhead {
+  struct Seeds {
+    int32_t keys[4];  // -1: none
+    bool defective;
+  };
 
-void fFlushPending(CycledStrand& strand, size_t recordSize) {
-  for (const PartedHit& hit : strand.pending) fWriteRecord(strand.file, hit, recordSize);
+  bool fTake(HeldRead<Seeds>& read) const {
+    Seeds& seeds = read.seeds;
+    const int32_t length = read.length;
+    seeds.keys[0] = seeds.keys[1] = seeds.keys[2] = seeds.keys[3] = -1;
+    seeds.defective = false;
+    if (length < MinReadSize || length > MaxReadSize) return true;
+    seeds.defective = fLettersToCodes(reinterpret_cast<const char*>(read.bases), length, read.bases) < length;
+    if (seeds.defective || length < kSeedBases) return true;
+    fSeedKeys(read.bases, length, seeds.keys);
+    for (int32_t key : seeds.keys) fPrefetchRoot(key);
+    return true;
+  }
+  void fFollow(const HeldRead<Seeds>& read) const {
+    for (int32_t key : read.seeds.keys) fPrefetchPlace(fFirstPlace(key));
+  }
+  void fFollowOn(const HeldRead<Seeds>&) const {}
+};
+
+void fFlushPending(CycledStrand& strand, size_t recordSize, uint32_t readNumber, uint8_t noteStrand) {
+  for (size_t i = 0; i < strand.pending.size(); ++i) {
+    fWriteRecord(strand.file, strand.pending[i], recordSize);
+    fNotePartedHit(strand.pending[i], readNumber, noteStrand, i < strand.headHits ? kHeadSeedNote : kEndSeedNote);
+  }
   strand.count += static_cast<int64_t>(strand.pending.size());
 }
 
 // The read in InputLine (codes, length L >= 12) and its reverse complement,
 // written into WorkLine, searched from their head and end seeds. A read found
 // whole on either strand counts in IntoGenome and gives no hit; otherwise its
-// hits go to the strands' scratch files.
-void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower) {
+// hits go to the strands' scratch files and are noted with the read's number.
+void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower, uint32_t readNumber) {
   upper.pending.clear();
   lower.pending.clear();
   const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
@@ -229,10 +243,10 @@ void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lowe
   for (int32_t key : keys) fPrefetchRoot(key);
   for (int i = 0; i < 4; ++i) first[i] = fFirstPlace(keys[i]);
   for (int32_t place : first) fPrefetchPlace(place);
-  bool whole = fSearchStrand(read, readLength, first[0], first[1], upper.pending);
+  bool whole = fSearchStrand(read, readLength, first[0], first[1], upper.pending, upper.headHits);
   if (!whole) {
     fReverseComplementCodes(read, readLength, complement);
-    whole = fSearchStrand(complement, readLength, first[2], first[3], lower.pending);
+    whole = fSearchStrand(complement, readLength, first[2], first[3], lower.pending, lower.headHits);
   }
   if (whole) {
     // A read found whole is no circular permutation: the hits found for it so far are dropped.
@@ -240,8 +254,8 @@ void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lowe
     return;
   }
   const size_t recordSize = fRecordSize();
-  fFlushPending(upper, recordSize);
-  fFlushPending(lower, recordSize);
+  fFlushPending(upper, recordSize, readNumber, kUpperPartedNote);
+  fFlushPending(lower, recordSize, readNumber, kLowerPartedNote);
 }
 
 // A size that holds no number ends the selection-file run with the message of
@@ -296,33 +310,28 @@ bool fCreateFiles(const std::string& resultDirectory, CircularRun& run, Outcome&
 }
 
 // Every read of the file through the search, until its end or the stop rule.
-void fSearchReads(std::ifstream& reads, CircularRun& run, Outcome& outcome) {
+void fSearchReads(ReadAhead<CycledSeedsAhead>& ahead, std::ifstream& reads, CircularRun& run, Outcome& outcome) {
   fStage(Stage::kReads);
   IntoGenome = 0;
   InputReads = 0;
   fSay(kSearching);
-  ReadBatch batch;
-  bool defective[ReadBatch::kDepth];
-  while (fFillBatch(batch, reads, true) > 0) {
-    fCodeAndPrefetch(batch, defective);
-    // Hot loop: one read per pass; no allocation (the per-read hit lists keep
-    // their room from read to read), no formatting, no console output.
-    for (int32_t i = 0; i < batch.count; ++i) {
-      const int32_t length = batch.length[i];
-      if (length < MinReadSize || length > MaxReadSize) continue;
-      ++run.withinScope;
-      if (defective[i]) {
-        ++run.defective;
-        continue;
-      }
-      // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
-      if (length < kSeedBases) continue;
-      fTakeFromBatch(batch, i);
-      fFindCycledRead(length, run.upper, run.lower);
-      if (fAboveHitLimit(run.upper.count)) {
-        fStopAtHitLimit(batch, i, outcome);
-        return;
-      }
+  ahead.fStart(reads, true);
+  // Hot loop: one read per pass; no allocation (the per-read hit lists keep
+  // their room from read to read), no formatting, no console output.
+  while (const auto* read = ahead.fNext()) {
+    const int32_t length = read->length;
+    if (length < MinReadSize || length > MaxReadSize) continue;
+    ++run.withinScope;
+    if (read->seeds.defective) {
+      ++run.defective;
+      continue;
+    }
+    // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
+    if (length < kSeedBases) continue;
+    fFindCycledRead(length, run.upper, run.lower, static_cast<uint32_t>(read->number));
+    if (fAboveHitLimit(run.upper.count)) {
+      fStopAtHitLimit(read->number, outcome);
+      return;
     }
   }
 }
@@ -382,9 +391,14 @@ void fRun(const std::string& paramFilePath, CircularRun& run, Outcome& outcome) 
   if (!fReadSettings(paramFilePath, run, resultDirectory, outcome)) return;
   if (!fCreateFiles(resultDirectory, run, outcome)) return;
   if (!fLoadIndexedGenome(run.genomePath, true, run.n, outcome)) return;
+  ReadAhead<CycledSeedsAhead> ahead;
+  if (!ahead.fAllocate()) {
+    fRanOutOfMemory(outcome);
+    return;
+  }
   std::ifstream reads;
-  if (!fOpenReadsFile(run.readsPath, reads, outcome)) return;
-  fSearchReads(reads, run, outcome);
+  if (!fOpenReads(run.readsPath, reads, outcome)) return;
+  fSearchReads(ahead, reads, run, outcome);
   reads.close();
   if (!fCloseScratch(run.upper, outcome) || !fCloseScratch(run.lower, outcome)) return;
   // The index and the per-read lists make room for the hit arrays.

@@ -10,13 +10,15 @@
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/loaders.h"
 #include "driver/outcome.h"
+#include "driver/read_ahead.h"
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
+#include "parted/parted_notes.h"
 #include "parted/parted_run.h"
-#include "parted/read_batch.h"
 
 namespace {
 const char kSearching[] = "\nseaching parted reads";
@@ -57,45 +59,45 @@ struct LineCounter {
 };
 
 // The read in InputLine (codes, length L) and its reverse complement, written
-// into WorkLine: parted hits appended to the upper and lower lists.
-void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits) {
+// into WorkLine: parted hits appended to the upper and lower lists, each noted
+// with the read's number.
+void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits, uint32_t readNumber) {
   if (readLength < kShortestPartedRead) return;
   const int16_t size = static_cast<int16_t>(readLength);
   fSearchHeadSeedBothStrands(
       readLength,
       [&](int32_t p, int32_t t, int32_t k) {
         upperHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
+        fNotePartedHit(upperHits.back(), readNumber, kUpperPartedNote, kHeadSeedNote);
       },
       [&](int32_t p, int32_t t, int32_t k) {
         lowerHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
+        fNotePartedHit(lowerHits.back(), readNumber, kLowerPartedNote, kHeadSeedNote);
       });
 }
 
 // Every read of the file through the search, until its end or the stop rule.
 // Returns the number of reads within the size scope.
-int32_t fSearchReads(std::ifstream& reads, PartedHitList& upperHits, PartedHitList& lowerHits, Outcome& outcome) {
+int32_t fSearchReads(ReadAhead<HeadSeedsAhead>& ahead, std::ifstream& reads, PartedHitList& upperHits,
+                     PartedHitList& lowerHits, Outcome& outcome) {
   fStage(Stage::kReads);
   InputReads = 0;
   int32_t processed = 0;
   fSay(kSearching);
   LineCounter counter;
-  ReadBatch batch;
-  while (fFillBatch(batch, reads, false) > 0) {
-    fPrefetchHeadSeeds(batch);
-    // Hot loop: one read per pass; no allocation (the hit lists grow only
-    // when full), no formatting, the console counter advanced as text.
-    for (int32_t i = 0; i < batch.count; ++i) {
-      counter.fAdvance();
-      fSay(counter.text);
-      const int32_t length = batch.length[i];
-      if (length < MinReadSize || length > MaxReadSize) continue;
-      ++processed;
-      fTakeFromBatch(batch, i);
-      fFindPartedRead(length, upperHits, lowerHits);
-      if (fAboveHitLimit(static_cast<int64_t>(upperHits.size()))) {
-        fStopAtHitLimit(batch, i, outcome);
-        return processed;
-      }
+  ahead.fStart(reads, false);
+  // Hot loop: one read per pass; no allocation (the hit lists grow only when
+  // full), no formatting, the console counter advanced as text.
+  while (const auto* read = ahead.fNext()) {
+    counter.fAdvance();
+    fSay(counter.text);
+    const int32_t length = read->length;
+    if (length < MinReadSize || length > MaxReadSize) continue;
+    ++processed;
+    fFindPartedRead(length, upperHits, lowerHits, static_cast<uint32_t>(read->number));
+    if (fAboveHitLimit(static_cast<int64_t>(upperHits.size()))) {
+      fStopAtHitLimit(read->number, outcome);
+      break;
     }
   }
   return processed;
@@ -119,9 +121,14 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   PartedHitList upperHits, lowerHits;
   upperHits.reserve(kInitialHitRoom);
   lowerHits.reserve(kInitialHitRoom);
+  ReadAhead<HeadSeedsAhead> ahead;
+  if (!ahead.fAllocate()) {
+    fRanOutOfMemory(outcome);
+    return;
+  }
   std::ifstream reads;
-  if (!fOpenReadsFile(ReadsPath, reads, outcome)) return;
-  const int32_t processed = fSearchReads(reads, upperHits, lowerHits, outcome);
+  if (!fOpenReads(ReadsPath, reads, outcome)) return;
+  const int32_t processed = fSearchReads(ahead, reads, upperHits, lowerHits, outcome);
   reads.close();
   // Counts past 32 bits (every read read, billions of hits) can't be told in the log.
   if (upperHits.size() > INT32_MAX || lowerHits.size() > INT32_MAX) {

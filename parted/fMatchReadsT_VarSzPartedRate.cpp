@@ -8,13 +8,14 @@
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
+#include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
+#include "driver/read_ahead.h"
 #include "driver/run_state.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
 #include "parted/parted_run.h"
-#include "parted/read_batch.h"
 
 namespace {
 const char kSearching[] = "\nseaching parted reads";
@@ -51,21 +52,17 @@ void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileI
 
 // Rates every read of one file. False if the file can't be opened.
 bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n,
-                    ReadBatch& batch, Outcome& outcome) {
+                    ReadAhead<HeadSeedsAhead>& ahead, Outcome& outcome) {
   std::ifstream reads;
-  batch.ended = false;
-  if (!fOpenReadsFile(path, reads, outcome)) return false;
+  if (!fOpenReads(path, reads, outcome)) return false;
   InputReads = 0;
   fSay(kSearching);
-  while (fFillBatch(batch, reads, false) > 0) {
-    fPrefetchHeadSeeds(batch);
-    // Hot loop: one read per pass; no allocation, no formatting.
-    for (int32_t i = 0; i < batch.count; ++i) {
-      const int32_t length = batch.length[i];
-      if (length < MinReadSize || length > MaxReadSize) continue;
-      fTakeFromBatch(batch, i);
-      fRatePartedRead(length, ratings, fileIndex, n);
-    }
+  ahead.fStart(reads, false);
+  // Hot loop: one read per pass; no allocation, no formatting.
+  while (const auto* read = ahead.fNext()) {
+    const int32_t length = read->length;
+    if (length < MinReadSize || length > MaxReadSize) continue;
+    fRatePartedRead(length, ratings, fileIndex, n);
   }
   return true;
 }
@@ -76,7 +73,11 @@ bool fRateListedFiles(const std::string& RateReadsArg, std::ifstream& list, Posi
                       int64_t& readsRead, Outcome& outcome) {
   fStage(Stage::kReads);
   std::vector<char> name(static_cast<size_t>(MaxLineLength));
-  ReadBatch batch;
+  ReadAhead<HeadSeedsAhead> ahead;
+  if (!ahead.fAllocate()) {
+    fRanOutOfMemory(outcome);
+    return false;
+  }
   uint32_t fileIndex = 0;
   int32_t taken = 0;
   while (fGetLine(list, name.data(), MaxLineLength, taken)) {
@@ -84,7 +85,7 @@ bool fRateListedFiles(const std::string& RateReadsArg, std::ifstream& list, Posi
     fSayf(kFileIndex, fileIndex);
     std::string line(name.data());
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const bool rated = fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, batch, outcome);
+    const bool rated = fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, ahead, outcome);
     readsRead += rated ? InputReads : 0;
     if (!rated) return false;
   }
@@ -101,7 +102,7 @@ void fRun(const std::string& ResultDirectory, const std::string& RateReadsArg, c
     return;
   }
   std::ifstream list;
-  if (!fOpenReadsFile(RateExtraArg, list, outcome)) return;
+  if (!fOpenReads(RateExtraArg, list, outcome)) return;
   if (!fRateListedFiles(RateReadsArg, list, ratings.data(), n, readsRead, outcome)) return;
   list.close();
 

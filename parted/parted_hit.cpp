@@ -17,26 +17,6 @@ void fWriteSegmentText(FILE* file, const PartedHit& hit) {
   }
 }
 
-void fPrefetchHeadSeeds(const ReadBatch& batch) {
-  int32_t keys[ReadBatch::kDepth][2];
-  for (int32_t i = 0; i < batch.count; ++i) {
-    const int32_t length = batch.length[i];
-    if (length < kShortestPartedRead || length < MinReadSize || length > MaxReadSize) {
-      keys[i][0] = keys[i][1] = -1;
-      continue;
-    }
-    const unsigned char* read = batch.fSlot(i);
-    keys[i][0] = fSeedKey12(read);
-    keys[i][1] = fSeedKey12Reverse(read + length - kSeedBases);
-    fPrefetchRoot(keys[i][0]);
-    fPrefetchRoot(keys[i][1]);
-  }
-  for (int32_t i = 0; i < batch.count; ++i) {
-    fPrefetchPlace(fFirstPlace(keys[i][0]));
-    fPrefetchPlace(fFirstPlace(keys[i][1]));
-  }
-}
-
 void fSortHitsByPos(PartedHitList& hits) {
   std::stable_sort(hits.begin(), hits.end(),
                    [](const PartedHit& a, const PartedHit& b) { return a.pos < b.pos; });

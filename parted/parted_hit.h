@@ -8,7 +8,7 @@
 
 #include "driver/run_state.h"
 #include "parted/index12.h"
-#include "parted/read_batch.h"
+#include "driver/read_ahead.h"
 
 // A hit is a 12-base seed, the extension that follows it in the read and a tail
 // of at least 4 bases lying right before the seed in the genome.
@@ -84,10 +84,33 @@ inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLo
   fSearchHeadSeed<false>(complement, readLength, lowerFirst, onLower);
 }
 
-// Looks up ahead, for every read of the batch that can give a parted hit
-// (16 bases or more, within the size scope), the first places of its head
-// seed on both strands.
-void fPrefetchHeadSeeds(const ReadBatch& batch);
+// The hook of the parted reads held ahead (driver/read_ahead.h): for every
+// read that can give a parted hit (16 bases or more, within the size scope),
+// the root entries of its head seed on both strands, then their first places.
+struct HeadSeedsAhead {
+  struct Seeds {
+    int32_t keys[2];  // -1: none
+  };
+
+  bool fTake(HeldRead<Seeds>& read) const {
+    int32_t* keys = read.seeds.keys;
+    const int32_t length = read.length;
+    if (length < kShortestPartedRead || length < MinReadSize || length > MaxReadSize) {
+      keys[0] = keys[1] = -1;
+      return true;
+    }
+    keys[0] = fSeedKey12(read.bases);
+    keys[1] = fSeedKey12Reverse(read.bases + length - kSeedBases);
+    fPrefetchRoot(keys[0]);
+    fPrefetchRoot(keys[1]);
+    return true;
+  }
+  void fFollow(const HeldRead<Seeds>& read) const {
+    fPrefetchPlace(fFirstPlace(read.seeds.keys[0]));
+    fPrefetchPlace(fFirstPlace(read.seeds.keys[1]));
+  }
+  void fFollowOn(const HeldRead<Seeds>&) const {}
+};
 
 // Writes the hit's segment text: the left part in lower case, the seed in
 // upper case, the right part in lower case, upper-strand letters whatever the

@@ -3,12 +3,10 @@
 // the console already (by fOpenFile, fOpenReadStream, the genome loader or here).
 #pragma once
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "driver/outcome.h"
 #include "driver/run_state.h"
-#include "parted/read_batch.h"
 
 // Said when a table of these procedures can't be had.
 extern const char kNoMemoryParted[];
@@ -21,9 +19,6 @@ extern const char kNoMemoryParted[];
 bool fLoadIndexedGenome(const std::string& path, bool letterFile, int32_t& n, Outcome& outcome);
 void fReleaseIndexedGenome();
 
-// Opens a reads file, or the rating's list of them; one that can't be opened is an input missing.
-bool fOpenReadsFile(const std::string& path, std::ifstream& reads, Outcome& outcome);
-
 // Memory ran short in the middle of a run (a hit list or a read buffer could not grow).
 void fRanOutOfMemory(Outcome& outcome);
 
@@ -31,6 +26,6 @@ void fRanOutOfMemory(Outcome& outcome);
 // upper-strand hit count above HitStopLimit; a limit of 0 reads every read.
 inline bool fAboveHitLimit(int64_t upperCount) { return HitStopLimit > 0 && upperCount > HitStopLimit; }
 
-// Reading stopped by the rule at read i of the batch: the reads taken ahead of
-// it were never looked at and do not count as read.
-void fStopAtHitLimit(const ReadBatch& batch, int32_t i, Outcome& outcome);
+// Reading stopped by the rule at the read numbered `readNumber`: the reads
+// taken ahead of it were never looked at and do not count as read.
+void fStopAtHitLimit(int32_t readNumber, Outcome& outcome);

@@ -33,13 +33,6 @@ TEST_F(Coding, OnlyTheEightNucleotideLettersHaveCodes) {
   EXPECT_EQ(ComplementTable['N'], 0);
 }
 
-TEST_F(Coding, ReverseComplementOfCodedRead) {
-  const unsigned char aacg[] = {0, 0, 1, 2};
-  unsigned char out[4];
-  fReverseComplementCodes(aacg, 4, out);
-  EXPECT_EQ(std::string(out, out + 4), std::string("\1\2\3\3", 4));  // CGTT
-}
-
 TEST_F(Coding, KeysFillTheirBitsAndSpellBack) {
   const unsigned char sixteenT[16] = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
   EXPECT_EQ(fKmerKey(sixteenT, 16), 4294967295u);

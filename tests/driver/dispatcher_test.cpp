@@ -14,48 +14,57 @@ namespace {
 TEST(Dispatcher, SelectionFilesThatRunNothingStillCloseWithDone) {
   struct Case {
     const char* what;
-    std::string selection;
+    const char* selection;  // nullptr: no selection file
+    std::string console;
   } cases[] = {
-      {"CR LF line ends keep the carriage return in the name", "p.txt\r\nRandExt\r\n"},
-      {"a name differing in letter case", "p.txt\nrandext\n"},
-      {"a prefix of a longer name", "p.txt\nRandExtTask\n"},
-      {"an empty file", ""},
-      {"a single line", "p.txt\n"},
-      {"a first line of 200 characters leaves the name empty", std::string(200, 'x') + "\nRandExt\n"},
-      {"an unknown name", "p.txt\nfNothing\n"},
+      {"CR LF line ends keep the carriage return in the name", "p.txt\r\nRandExt\r\n", "\ndone\n"},
+      {"a name differing in letter case", "p.txt\nrandext\n", "\ndone\n"},
+      {"a prefix of a longer name", "p.txt\nRandExtTask\n", "\ndone\n"},
+      {"an empty file", "", "\ndone\n"},
+      {"a single line", "p.txt\n", "\ndone\n"},
+      {"an unknown name", "p.txt\nfNothing\n", "\ndone\n"},
+      {"no selection file says so without done", nullptr, "\ni can't open\n<d>/_ParamsOfFunc.txt"},
   };
   for (const Case& c : cases) {
     RunFolder folder;
-    folder.write("_ParamsOfFunc.txt", c.selection);
+    if (c.selection != nullptr) folder.write("_ParamsOfFunc.txt", c.selection);
     RunResult result = folder.run();
     EXPECT_EQ(result.exitCode, 0) << c.what;
-    EXPECT_EQ(result.console, "\ndone\n") << c.what;
+    EXPECT_EQ(result.console, folder.expand(c.console)) << c.what;
   }
-}
-
-TEST(Dispatcher, MissingSelectionFileSaysSoWithoutDone) {
+  // A first line of 200 characters leaves the name empty.
   RunFolder folder;
-  RunResult result = folder.run();
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.console, "\ni can't open\n" + folder.path("_ParamsOfFunc.txt"));
+  folder.write("_ParamsOfFunc.txt", std::string(200, 'x') + "\nRandExt\n");
+  EXPECT_EQ(folder.run().console, "\ndone\n");
 }
 
-TEST(Dispatcher, UnconvertibleScopeEndsTheRunWithExitCodeOne) {
+// Numbers are converted when the parameter file is read, before any echo or file.
+TEST(Dispatcher, UnconvertibleNumbersEndTheRunWithExitCodeOne) {
+  auto randExt = [](const char* immutSz, const char* mutTipSz, const char* misNu) -> Files {
+    return {{"diRes", "<d>"}, {"pthGnm", "<d>/g.txt"}, {"pthReads", "<d>/r.txt"}, {"experimentId", "u"},
+            {"immutSz", immutSz}, {"mutTipSz", mutTipSz}, {"misNu", misNu}};
+  };
   struct Case {
-    std::string minSize, maxSize, console;
+    const char* procedure;
+    Files params;
+    std::string console;
   } cases[] = {
-      {"abc", "20", "\ninvalid stoi argument\nrMinSz=abc"},
-      {"16", "99999999999", "\nstoi argument out of range\nrMaxSz=99999999999"},
-      {"", "20", "\ninvalid stoi argument\nrMinSz="},
+      {"fMapReadsOnToSeq", {{"rMinSz", "abc"}, {"rMaxSz", "20"}}, "\ninvalid stoi argument\nrMinSz=abc"},
+      {"fMapReadsOnToSeq", {{"rMinSz", "16"}, {"rMaxSz", "99999999999"}},
+       "\nstoi argument out of range\nrMaxSz=99999999999"},
+      {"fMapReadsOnToSeq", {{"rMinSz", ""}, {"rMaxSz", "20"}}, "\ninvalid stoi argument\nrMinSz="},
+      {"fIdentifyCircularRna", {{"rMinSz", ""}, {"rMaxSz", "40"}}, "\ninvalid stoi argument\nrMinSz="},
+      // RandExt converts mutTipSz, immutSz, then misNu.
+      {"RandExt", randExt("x", "", "1"), "\ninvalid stoi argument\nmutTipSz="},
+      {"RandExt", randExt("x", "5", "y"), "\ninvalid stoi argument\nimmutSz=x"},
+      {"RandExt", randExt("20", "5", "99999999999"), "\nstoi argument out of range\nmisNu=99999999999"},
   };
   for (const Case& c : cases) {
     RunFolder folder;
-    folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", folder.path("g.bin")},
-                            {"rMinSz", c.minSize}, {"rMaxSz", c.maxSize}});
-    folder.select(folder.path("p.txt"), "fMapReadsOnToSeq");
-    RunResult result = folder.run();
+    RunResult result = folder.run(c.procedure, c.params);
     EXPECT_EQ(result.exitCode, 1) << c.console;
     EXPECT_EQ(result.console, c.console);
+    EXPECT_EQ(folder.results(), Files{}) << c.console;
   }
 }
 
@@ -68,18 +77,17 @@ TEST(Dispatcher, GenomeThatCannotBeLoadedSkipsTheProcedure) {
   struct Case {
     std::string genome, console;
   } cases[] = {
-      {folder.path("missing.bin"), "\ni can't open " + folder.path("missing.bin") + "\ndone\n"},
-      {folder.path("bad.bin"), "\ngenome: position = 6non{ACGT) symbol = N\ndone\n"},
-      {folder.path("empty.bin"), "\ngenome file is empty: " + folder.path("empty.bin") + "\ndone\n"},
-      {folder.path("huge.bin"),
-       "\ngenome file too large (2^31 bytes or more): " + folder.path("huge.bin") + "\ndone\n"},
+      {"missing.bin", "\ni can't open <d>/missing.bin\ndone\n"},
+      {"bad.bin", "\ngenome: position = 6non{ACGT) symbol = N\ndone\n"},
+      {"empty.bin", "\ngenome file is empty: <d>/empty.bin\ndone\n"},
+      {"huge.bin", "\ngenome file too large (2^31 bytes or more): <d>/huge.bin\ndone\n"},
   };
   for (const Case& c : cases) {
-    folder.params("p.txt", {{"diRes", folder.dir()}, {"pthGnm", c.genome}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
-    folder.select(folder.path("p.txt"), "fTestGenomeSborka");
-    RunResult result = folder.run();
+    RunResult result = folder.run("fTestGenomeSborka",
+                                  {{"diRes", "<d>"}, {"pthGnm", "<d>/" + c.genome}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.console, c.console);
+    EXPECT_EQ(folder.results(), Files{}) << c.genome;
   }
 }
 
@@ -112,18 +120,6 @@ TEST(Dispatcher, KeyWaitsTakeOneByteEachWhereTheRunStops) {
     EXPECT_EQ(std::string(text, got), "|" + c.leftOver) << c.what;
   }
 }
-
-TEST(Dispatcher, MissingParameterFileSkipsTheProcedure) {
-  RunFolder folder;
-  folder.select(folder.path("nowhere.txt"), "fReadsOutOfSeq");
-  RunResult result = folder.run();
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.console, "\ni can't open " + folder.path("nowhere.txt") + "\ndone\n");
-}
-
-}  // namespace
-
-namespace {
 
 TEST(Dispatcher, ExeDirectoryIsThePathUpToItsLastSeparator) {
   EXPECT_EQ(fExeDirectory("Z:\\path\\to\\vantrels.exe"), "Z:\\path\\to\\");

@@ -66,10 +66,9 @@ const char kCountsMisNu4[] =
     "\noccupied sites in strand:: inUpper(+)=3; inLower(-)=2; on both strand=5."
     "\nentropy statistic report:\nrange=[0.0000,0.6931];\tmean=0.2659;\tsigma=0.3647;\nmean+3sigma=1.3600;";
 
-// The log of a run: its header, then the counts.
-inline std::string fLog(const char* procedure, const RunFolder& folder, const std::string& counts) {
-  return std::string("proc=Vantrels::") + procedure + "\ngenome=" + folder.path("g.txt") +
-         "\nreads=" + folder.path("r.txt") + counts;
+// The log of a run on g.txt and r.txt of the run folder "<d>": its header, then the counts.
+inline std::string fLog(const char* procedure, const std::string& counts) {
+  return std::string("proc=Vantrels::") + procedure + "\ngenome=<d>/g.txt\nreads=<d>/r.txt" + counts;
 }
 
 }  // namespace randext_test

@@ -11,6 +11,7 @@
 
 #include "mapping/repeat_pass.h"
 #include "support/run_folder.h"
+#include "support/sequences.h"
 
 namespace {
 
@@ -43,51 +44,22 @@ std::vector<int32_t> fRepeatValuesByDefinition(const std::string& g) {
   return values;
 }
 
-std::string fPseudoRandomLetters(uint32_t seed, int length, int alphabet) {
-  std::string letters;
-  for (int i = 0; i < length; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    letters += "ACGT"[((seed >> 16) & 0xFFFF) % alphabet];
-  }
-  return letters;
-}
-
-TEST(AssemblyRepeatPass, GivesEachPositionItsLongestRepeat) {
-  struct Case {
-    const char* genome;
-    std::vector<int32_t> values;
-  } cases[] = {
-      {"ACGT", {1, 1, 1, 1}},                          // each base once: still 1
-      {"GAAAAAAA", {1, 6, 6, 5, 4, 3, 2, 1}},          // a lone G, a run of A's
-      {"ACGTTGCAACGTTGCT", {7, 6, 5, 4, 3, 2, 1, 1,    // 1 and 9 agree for exactly 7 bases
-                            7, 6, 5, 4, 3, 2, 1, 1}},
-      {"AAAAA", {5, 5, 5, 5, 5}},                      // equal all round the circle
-      {"ACACAC", {6, 6, 6, 6, 6, 6}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(fRepeatValues(c.genome), c.values) << c.genome;
-    EXPECT_EQ(fRepeatValues(c.genome, 0), c.values) << c.genome;
-  }
-}
-
 // Lists refined through the genome-wide link array only (0), lists of three
 // renumbered, and the usual limit.
 const int32_t kLimits[] = {0, 3, kSmallListLimit};
 
 TEST(AssemblyRepeatPass, AgreesWithTheDefinitionOnManyGenomes) {
   for (uint32_t seed = 1; seed <= 300; ++seed) {
-    int length = 4 + static_cast<int>(seed % 60);
-    int alphabet = 1 + static_cast<int>(seed % 4);
-    std::string genome = fPseudoRandomLetters(seed, length, alphabet);
+    const std::string genome = fRandomLetters(4 + seed % 60, seed, 1 + seed % 4);
     std::vector<int32_t> expected = fRepeatValuesByDefinition(genome);
     for (int32_t limit : kLimits) ASSERT_EQ(fRepeatValues(genome, limit), expected) << genome << " " << limit;
   }
   // Longer genomes with planted copies (one of them across the genome's end)
   // and point changes in some copies: long, nested and near-equal repeats.
   for (uint32_t seed = 1; seed <= 6; ++seed) {
-    std::string genome = fPseudoRandomLetters(seed, 1500 + 300 * static_cast<int>(seed), 2 + seed % 3);
+    std::string genome = fRandomLetters(1500 + 300 * seed, seed, 2 + seed % 3);
     const int L = static_cast<int>(genome.size());
-    std::string motif = fPseudoRandomLetters(seed + 100, 200, 4);
+    const std::string motif = fRandomLetters(200, seed + 100);
     for (int copy = 0; copy < 5; ++copy) {
       int at = (copy * 331 + static_cast<int>(seed) * 97) % L;
       for (int i = 0; i < 200; ++i) genome[(at + i) % L] = motif[i];
@@ -138,81 +110,55 @@ std::string fRepeatRow(const std::string& letters) {
   return row;
 }
 
-void fSetUp(const RunFolder& folder, const std::string& genome, const std::vector<std::string>& reads) {
-  folder.write("g.bin", fCodes(genome));
-  std::string file;
-  for (const std::string& read : reads) file += fCodes(read) + "\n";
-  folder.write("m.bin", file);
-  folder.params("p.txt", {{"diRes", folder.dir()}, {"pthReads", folder.path("m.bin")},
-                          {"pthGnm", folder.path("g.bin")}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
-  folder.select(folder.path("p.txt"), "fTestGenomeSborka");
-}
-
-const char kConsole[] = "\ncomputing maximal repetes\ntesting the reads for correct assembly\ndone\n";
-const char kHeader[] = "code\tsqSize\treMax\trepNu/sqSize";
-
-TEST(TestGenomeSborka, ReadsLongerThanTheRepeatsOfAUniformGenome) {
-  // Twenty A's: every position repeats all round (20) and every interval
-  // counts; the counting pass clears only position 1, the first interval.
-  RunFolder folder;
-  fSetUp(folder, std::string(20, 'A'),
-         {
-             std::string(16, 'A'),       // at 20 .. 1, none shorter than the read: claims 1
-             std::string(20, 'A'),       // 1 claimed by the read before: non-correct
-             std::string(21, 'A'),       // round the circle past the tail copy; 21 > 20 at 20: non-correct
-             "C" + std::string(15, 'A'), // its 16 bases are nowhere
-         });
-  RunResult result = folder.run();
-  EXPECT_EQ(result.console, kConsole);
-  EXPECT_EQ(folder.read("RepTest_g_Log.txt"), std::string(kHeader) +
-                                                  "\ng\t20\t20\t 1.000"
-                                                  "\nrinput multyLocation reads=4\nnonCorrect assembly reads 2");
-  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
-}
-
 TEST(TestGenomeSborka, ReadsClaimPositionsAndContradictRepeats) {
+  const std::string stages = "\ncomputing maximal repetes\ntesting the reads for correct assembly";
+  const std::string header = "code\tsqSize\treMax\trepNu/sqSize";
   // S U S V with S 30 bases at 1 and 61; U begins with A, V with C, so the
   // two copies agree for exactly 30 bases and only 1 and 61 keep a value.
-  const std::string s = fPseudoRandomLetters(7, 30, 4);
-  const std::string genome = s + "A" + fPseudoRandomLetters(8, 29, 4) + s + "C" + fPseudoRandomLetters(9, 29, 4);
+  const std::string s = fRandomLetters(30, 7);
+  const std::string genome = s + "A" + fRandomLetters(29, 8) + s + "C" + fRandomLetters(29, 9);
   const std::string inCopies = s.substr(5, 20);  // at 6 and 66, both cleared to 0
   std::string noFullMatch = s.substr(0, 17);
   noFullMatch[16] = noFullMatch[16] == 'A' ? 'C' : 'A';
-  RunFolder folder;
-  fSetUp(folder, genome,
-         {
-             inCopies,               // claims 66 and 6
-             inCopies,               // 66 already claimed: non-correct
-             genome.substr(60, 35),  // only at 61, whose repeat is 30 < 35: non-correct
-             s,                      // 61 holds 30, not shorter: claims 1
-             s.substr(0, 20),        // 61 holds 30; 1 claimed by a read of 30: non-correct
-             noFullMatch,            // its first 16 bases at 61 and 1, no full match: never non-correct
-             s.substr(0, 15),        // too short to match
-         });
-  RunResult result = folder.run();
-  EXPECT_EQ(result.console, kConsole);
-  EXPECT_EQ(folder.read("RepTest_g_Log.txt"),
-            kHeader + fRepeatRow(genome) + "\nrinput multyLocation reads=7\nnonCorrect assembly reads 3");
-  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
-}
-
-TEST(TestGenomeSborka, StopsWithEmptyOrPartResultsOnBadInput) {
-  RunFolder folder;
-  fSetUp(folder, "ACG", {"ACGACGACGACGACGACG"});
-  RunResult result = folder.run();
-  EXPECT_EQ(result.console, "\ngenome shorter than 4 bases: no repeat test\ndone\n");
-  EXPECT_EQ(folder.read("RepTest_g_Log.txt"), "");
-  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
-
-  // A missing reads file: the log keeps the repeat lines only.
-  fSetUp(folder, "ACGTTGCAACGTTGCT", {});
-  folder.params("p.txt", {{"diRes", folder.dir()}, {"pthReads", folder.path("none.bin")},
-                          {"pthGnm", folder.path("g.bin")}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
-  result = folder.run();
-  EXPECT_EQ(result.console, "\ncomputing maximal repetes\ntesting the reads for correct assembly\ni can't open\n" +
-                                folder.path("none.bin") + "\ndone\n");
-  EXPECT_EQ(folder.read("RepTest_g_Log.txt"), kHeader + fRepeatRow("ACGTTGCAACGTTGCT"));
-  EXPECT_EQ(folder.read("RepTest_g.txt"), "");
+  struct Case {
+    const char* what;
+    std::string genome;
+    std::vector<std::string> reads;  // letters; none: no reads file
+    std::string console, log;
+  } cases[] = {
+      // Every position of twenty A's repeats all round (20) and every interval
+      // counts; the counting pass clears only position 1, the first interval.
+      {"reads longer than the repeats of a uniform genome", std::string(20, 'A'),
+       {
+           std::string(16, 'A'),        // at 20 .. 1, none shorter than the read: claims 1
+           std::string(20, 'A'),        // 1 claimed by the read before: non-correct
+           std::string(21, 'A'),        // round the circle past the tail copy; 21 > 20 at 20: non-correct
+           "C" + std::string(15, 'A'),  // its 16 bases are nowhere
+       },
+       stages + "\ndone\n", header + "\ng\t20\t20\t 1.000\nrinput multyLocation reads=4\nnonCorrect assembly reads 2"},
+      {"reads that claim positions and contradict repeats", genome,
+       {
+           inCopies,               // claims 66 and 6
+           inCopies,               // 66 already claimed: non-correct
+           genome.substr(60, 35),  // only at 61, whose repeat is 30 < 35: non-correct
+           s,                      // 61 holds 30, not shorter: claims 1
+           s.substr(0, 20),        // 61 holds 30; 1 claimed by a read of 30: non-correct
+           noFullMatch,            // its first 16 bases at 61 and 1, no full match: never non-correct
+           s.substr(0, 15),        // too short to match
+       },
+       stages + "\ndone\n", header + fRepeatRow(genome) + "\nrinput multyLocation reads=7\nnonCorrect assembly reads 3"},
+      {"a genome too short", "ACG", {"ACGACGACGACGACGACG"}, "\ngenome shorter than 4 bases: no repeat test\ndone\n",
+       ""},
+      {"a missing reads file: the log keeps the repeat lines only", "ACGTTGCAACGTTGCT", {},
+       stages + "\ni can't open\n<d>/r.bin\ndone\n", header + fRepeatRow("ACGTTGCAACGTTGCT")},
+  };
+  for (const Case& c : cases) {
+    RunFolder folder;
+    folder.write("g.bin", fCodes(c.genome));
+    if (!c.reads.empty()) folder.write("r.bin", fCodes(fLines(c.reads)));
+    EXPECT_EQ(folder.run("fTestGenomeSborka", fScopeParams(16, 20)).console, c.console) << c.what;
+    EXPECT_EQ(folder.results(), (Files{{"RepTest_g.txt", ""}, {"RepTest_g_Log.txt", c.log}})) << c.what;
+  }
 }
 
 }  // namespace

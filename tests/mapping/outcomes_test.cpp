@@ -1,22 +1,13 @@
 // What each read-mapping procedure tells its caller: how the run ended, the
 // file or parameter at fault, the results written whole and the log's counts.
-// The procedures are called directly, with the console off.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstddef>
-#include <filesystem>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "driver/loaders.h"
-#include "driver/run_state.h"
-#include "mapping/mapping.h"
-#include "mapping/read_mapping_support.h"
 #include "support/address_limit.h"
 #include "support/direct_run.h"
+#include "support/sequences.h"
 
 namespace {
 
@@ -26,54 +17,23 @@ const std::string kReads = fLines({kGenome.substr(10, 40), fRandomLetters(40, 52
 struct Case {
   const char* what;
   const char* procedure;
-  std::string genome;  // letters; "" for no genome file
-  std::string reads;   // letters; "" for no reads file
+  std::string genome;  // letters (codes in the file but for fGetReadsThatOutOfSeq); "" for no genome file
+  std::string reads;   // the same; "" for no reads file
   int32_t minSize, maxSize;
   const char* inTheWay;  // a directory of this name in the result folder
   const char* full;      // a link of this name to a full disk
   ExpectedOutcome expected;
 };
 
-// The procedures as the dispatcher calls them: genome g.bin and reads r.bin of
-// the folder, results into it; for the ones that expect it, the coded genome
-// loaded beforehand (none when its file can't be loaded).
-Outcome fCall(const std::string& procedure, const RunFolder& folder) {
-  const std::string dir = folder.dir() + "/";
-  const std::string reads = folder.path("r.bin");
-  const std::string genome = folder.path("g.bin");
-  if (procedure == "fReadsOutOfSeq") return fReadsOutOfSeq(dir, reads, genome);
-  if (procedure == "fGetReadsThatOutOfSeq") return fGetReadsThatOutOfSeq(dir, reads, genome);
-  int32_t L = 0;
-  fLoadCodedGenome(genome, false, MaxReadSize < kLongestRead ? MaxReadSize : kLongestRead, 0, L);
-  Outcome outcome;
-  if (procedure == "fMatchReadsT_VarSzO") outcome = fMatchReadsT_VarSzO(dir, reads, genome, L);
-  if (procedure == "fMapReadsOnToSeq") outcome = fMapReadsOnToSeq(dir, reads, genome, L);
-  if (procedure == "fMapReadsOneInSeq") outcome = fMapReadsOneInSeq(dir, reads, genome, L);
-  if (procedure == "fTestGenomeSborka") outcome = fTestGenomeSborka(dir, reads, genome, L);
-  fReleaseGenome();
-  return outcome;
-}
-
 class MappingOutcomes : public DirectRun {
  protected:
-  // Runs one case in a folder of its own and checks everything it reports.
-  void fCheck(const Case& c) {
+  void fCheckCase(const Case& c) {
     RunFolder folder;
     const bool letters = std::string(c.procedure) == "fGetReadsThatOutOfSeq";
     if (!c.genome.empty()) folder.write("g.bin", letters ? c.genome : fCodes(c.genome));
     if (!c.reads.empty()) folder.write("r.bin", letters ? c.reads : fCodes(c.reads));
-    if (*c.inTheWay) std::filesystem::create_directory(folder.path(c.inTheWay));
-    if (*c.full) {
-      ASSERT_EQ(symlink("/dev/full", folder.path(c.full).c_str()), 0);
-    }
-    const std::vector<std::string> before = folder.files();
-    MinReadSize = c.minSize;
-    MaxReadSize = c.maxSize;
-    SizeScopeWidth = fSizeScopeWidth(c.minSize, c.maxSize);
-    fExpectOutcome(fCall(c.procedure, folder), folder, c.expected, c.what);
-    if (c.expected.status == RunStatus::kRefusedParameter) {
-      EXPECT_EQ(folder.files(), before) << c.what;
-    }
+    folder.params("p.txt", fScopeParams(c.minSize, c.maxSize));
+    fCheck(c.procedure, folder, c.expected, c.what, c.inTheWay, c.full);
   }
 };
 
@@ -103,7 +63,7 @@ TEST_F(MappingOutcomes, EachProcedureReportsACompletedRunWithTheCountsOfItsLog) 
       {"absent letters", "fGetReadsThatOutOfSeq", kGenome, kReads, 16, 40, "", "", {RunStatus::kCompleted, "",
        {"r_Outg.txt", "r_Outg_Log.txt"}, {{"input_reads", "2"}, {"dfective", "0"}, {"reads_out_of_genome", "1"}}, 2}},
   };
-  for (const Case& c : cases) fCheck(c);
+  for (const Case& c : cases) fCheckCase(c);
 }
 
 TEST_F(MappingOutcomes, EachFailureKindIsReported) {
@@ -130,6 +90,8 @@ TEST_F(MappingOutcomes, EachFailureKindIsReported) {
        {"RepTest_g.txt", "RepTest_g_Log.txt"}, {}}},
       {"a result that can't be created", "fReadsOutOfSeq", kGenome, kReads, 16, 40, "r_Out.bin", "",
        {RunStatus::kOutputFailed, "r_Out.bin", {}, {}}},
+      {"the kept stretches that can't be created: no log either", "fMapReadsOnToSeq", kGenome, kReads, 16, 40,
+       "r_In.bin", "", {RunStatus::kOutputFailed, "r_In.bin", {}, {}}},
       {"the log that can't be created", "fMapReadsOnToSeq", kGenome, kReads, 16, 40, "r_In[16-40]g_Log.txt", "",
        {RunStatus::kOutputFailed, "r_In[16-40]g_Log.txt", {"r_In.bin"}, {}}},
       {"one table that can't be created: the others are written", "fMatchReadsT_VarSzO", kGenome, kReads, 16, 40,
@@ -141,7 +103,7 @@ TEST_F(MappingOutcomes, EachFailureKindIsReported) {
       {"a disk that is full", "fGetReadsThatOutOfSeq", kGenome, kReads, 16, 40, "", "r_Outg.txt",
        {RunStatus::kOutputFailed, "r_Outg.txt", {"r_Outg_Log.txt"}, {}}},
   };
-  for (const Case& c : cases) fCheck(c);
+  for (const Case& c : cases) fCheckCase(c);
 }
 
 #if VANTRELS_ADDRESS_LIMIT
@@ -149,7 +111,7 @@ TEST_F(MappingOutcomes, EachFailureKindIsReported) {
 TEST_F(MappingOutcomes, TablesThatCantBeHadAreReportedAsNoMemory) {
   AddressSpaceLimit limit(size_t{1} << 30);
   ASSERT_TRUE(limit.held());
-  fCheck({"tables", "fMatchReadsT_VarSzO", kGenome, kReads, 1, 20000000, "", "", {RunStatus::kNoMemory, "", {}, {}}});
+  fCheckCase({"tables", "fMatchReadsT_VarSzO", kGenome, kReads, 1, 20000000, "", "", {RunStatus::kNoMemory, "", {}, {}}});
 }
 #endif
 

@@ -1,10 +1,12 @@
 // Running a procedure inside the test process, as the command line does: the
-// run state a procedure needs with the console off, and the check of the
+// run state a procedure needs with the console off, the procedure called by
+// its selection name on a run folder's parameter file, and the check of the
 // Outcome it returns against what a test expects.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +23,15 @@ struct ExpectedOutcome {
   std::vector<std::pair<std::string, std::string>> counts;  // checked when not empty
   int64_t readsRead = -1;             // checked when not negative
 };
+
+// The end-replacement procedures give the line buffers back as they go:
+// `call` runs with heap buffers of its own, and the caller's come back after.
+Outcome fWithHeapLines(const std::function<Outcome()>& call);
+
+// Calls the procedure selected by `name` the way the dispatcher does, on the
+// folder's "p.txt": the read-mapping procedures that expect it get the coded
+// genome loaded first, and are called even when it can't be.
+Outcome fCallProcedure(const std::string& name, const RunFolder& folder);
 
 class DirectRun : public ::testing::Test {
  protected:
@@ -52,6 +63,12 @@ class DirectRun : public ::testing::Test {
       EXPECT_EQ(outcome.readsRead, expected.readsRead) << what;
     }
   }
+
+  // Runs `name` with a directory named `inTheWay` and a link to a full disk
+  // named `full` in the folder (either "" for none) and checks its Outcome; a
+  // refused parameter leaves the folder as it was.
+  static void fCheck(const std::string& name, const RunFolder& folder, const ExpectedOutcome& expected,
+                     const std::string& what, const std::string& inTheWay = "", const std::string& full = "");
 
  private:
   char input_[kLineBufferSize];

@@ -11,6 +11,15 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
+
+namespace {
+std::string fReplaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+}  // namespace
 
 RunFolder::RunFolder() {
   char pattern[] = "/tmp/vantrels-test-XXXXXX";
@@ -27,6 +36,7 @@ RunFolder::~RunFolder() {
 }
 
 void RunFolder::write(const std::string& name, const std::string& bytes) const {
+  inputs_.insert(name);
   std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -64,7 +74,7 @@ void RunFolder::select(const std::string& paramFile, const std::string& procedur
 void RunFolder::params(const std::string& name,
                        const std::vector<std::pair<std::string, std::string>>& entries) const {
   std::string text;
-  for (const auto& entry : entries) text += "#\n#\n" + entry.first + "\n" + entry.second + "\n";
+  for (const auto& entry : entries) text += "#\n#\n" + entry.first + "\n" + expand(entry.second) + "\n";
   write(name, text);
 }
 
@@ -81,16 +91,34 @@ RunResult RunFolder::run() const {
   return result;
 }
 
+std::string RunFolder::expand(std::string text) const { return fReplaced(std::move(text), "<d>", dir_); }
+
+RunResult RunFolder::run(const std::string& procedure, const Files& params) const {
+  this->params("p.txt", params);
+  select(path("p.txt"), procedure);
+  RunResult result = run();
+  result.console = fReplaced(result.console, dir_, "<d>");
+  return result;
+}
+
+Files RunFolder::results() const {
+  Files left;
+  for (const std::string& name : files())
+    if (name != "vantrels" && inputs_.count(name) == 0) left.emplace_back(name, fReplaced(read(name), dir_, "<d>"));
+  return left;
+}
+
+Files fScopeParams(int minSize, int maxSize) {
+  return {{"diRes", "<d>"}, {"pthReads", "<d>/r.bin"}, {"pthGnm", "<d>/g.bin"},
+          {"rMinSz", std::to_string(minSize)}, {"rMaxSz", std::to_string(maxSize)}};
+}
+
 std::string fCodes(const std::string& letters) {
-  std::string codes;
-  for (char c : letters) {
-    switch (c) {
-      case 'A': case 'a': codes += '\0'; break;
-      case 'C': case 'c': codes += '\1'; break;
-      case 'G': case 'g': codes += '\2'; break;
-      case 'T': case 't': codes += '\3'; break;
-      default: codes += c; break;
-    }
+  static const std::string kLetters = "ACGTacgt";
+  std::string codes = letters;
+  for (char& c : codes) {
+    const size_t at = kLetters.find(c);
+    if (at != std::string::npos) c = static_cast<char>(at % 4);
   }
   return codes;
 }

@@ -1,6 +1,7 @@
-// The two 12-mer indexes against a scan of the circular genome: the
-// two-strand one over letter texts (end replacement) and the single-strand one
-// over the coded genome (parted reads).
+// The genome indexes against a scan of the circular genome: the 16-mer and
+// 8-mer roots of read mapping over the coded genome, the two-strand 12-mer
+// index over letter texts (end replacement) and the single-strand one over
+// the coded genome (parted reads).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,8 +12,10 @@
 
 #include "driver/run_state.h"
 #include "index/index12both.h"
+#include "index/index16.h"
 #include "parted/index12.h"
 #include "support/run_folder.h"
+#include "support/sequences.h"
 
 namespace {
 
@@ -24,12 +27,6 @@ std::vector<unsigned char> fNumbered(const std::string& text, int tail) {
   for (size_t k = 0; k < text.size() + static_cast<size_t>(tail); ++k)
     numbered.push_back(static_cast<unsigned char>(text[k % text.size()]));
   return numbered;
-}
-
-std::string fReverseComplement(const std::string& letters) {
-  std::string out(letters.rbegin(), letters.rend());
-  for (char& c : out) c = ComplementTable[static_cast<unsigned char>(c)];
-  return out;
 }
 
 uint32_t fKeyOf(const std::string& word) {
@@ -113,38 +110,23 @@ void fCheckCodedStrand(const std::string& genome) {
   Genome = nullptr;
 }
 
-std::string fRandomGenome(std::mt19937& random, size_t length, int letters) {
-  std::string genome(length, 'A');
-  for (char& c : genome) c = "ACGT"[random() % letters];
-  return genome;
-}
-
 TEST(Index12, BothBuildersGiveWhatAScanOfTheCircularGenomeGives) {
   fInitCodingTables();
-  // A word planted at 5, 17 and 40: its chain runs 40, 17, 5.
+  // A word planted at 5, 17 and 40: its chain runs 40, 17, 5, as the scan gives it.
   std::string planted = "TTAGCCGATAGGCTTACCGTAAGCTAGCTTCGATCGGACTAGCATGCGGATTCACGTAAC";
   for (int p : {5, 17, 40}) planted.replace(static_cast<size_t>(p - 1), kWord, "ACGGTCATTGCA");
-  std::mt19937 random(12);
   std::vector<std::string> genomes = {
       planted,
       "G",              // one position, keyed from the letter and its continuation
       "ACGTTGCAAGGCT",  // the key at L is the last letter and the first 11
       "ACGTTGCAAGG",    // shorter than a word: every key wraps
-      fRandomGenome(random, 200, 4),
-      fRandomGenome(random, 3000, 2),  // two letters: long chains
+      fRandomLetters(200, 12),
+      fRandomLetters(3000, 13, 2),  // two letters: long chains
   };
   for (const std::string& genome : genomes) {
     fCheckBothStrands(genome);
     fCheckCodedStrand(genome);
   }
-  std::vector<unsigned char> text = fNumbered(planted, kWord - 1);
-  std::vector<unsigned char> lower = fNumbered(fReverseComplement(planted), kWord - 1);
-  Genome = text.data();
-  GenomeLower = lower.data();
-  ASSERT_TRUE(fBuild12RootChainBoth(static_cast<int32_t>(planted.size())));
-  EXPECT_EQ(fWalk(Root12Up[fKeyOf("ACGGTCATTGCA")], Chain12Up), (std::vector<int32_t>{40, 17, 5}));
-  fRelease12RootChainBoth();
-  Genome = GenomeLower = nullptr;
 }
 
 TEST(Index12, NoGenomeBuildsNothing) {
@@ -163,6 +145,67 @@ TEST(Index12, SeedKeysOfBothStrands) {
   withGap[11] = 'N';
   EXPECT_EQ(fSeedKey12(bytes(withGap)), -1);
   EXPECT_EQ(fSeedKey12Reverse(bytes(withGap)), -1);
+}
+
+// Every position of every k-mer, highest first, as a scan of the genome gives them.
+std::map<uint32_t, std::vector<int32_t>> fKmerScan(int32_t n, int k) {
+  std::map<uint32_t, std::vector<int32_t>> byKey;
+  for (int32_t p = n; p >= 1; --p) byKey[fKmerKey(Genome + p, k)].push_back(p);
+  return byKey;
+}
+
+// Random genomes over 2 or 4 letters, genomes made of a few repeated words
+// with point changes, so that runs hold many 16-mers and long chains, and one
+// repeated base, whose one key chains every position downwards.
+std::string fTestGenome(int kind, int32_t n, std::mt19937& random) {
+  std::string codes(static_cast<size_t>(n), '\0');
+  if (kind == 0) {
+    for (auto& code : codes) code = random() & 3;
+  } else if (kind == 1) {
+    for (auto& code : codes) code = random() & 1;
+  } else if (kind == 2) {
+    std::string word(5 + random() % 40, '\0');
+    for (auto& code : word) code = random() & 3;
+    for (int32_t p = 0; p < n; ++p) codes[p] = word[p % word.size()];
+    for (int change = 0; change < n / 50; ++change) codes[random() % n] = random() & 3;
+  }
+  return codes;
+}
+
+// The 8-mer roots come only with reads below 16 bases in scope (build 0), and
+// never from fBuild16Chain (build 2); the small genomes show it.
+TEST(Index16, RootsAndChainsGiveWhatAScanOfTheGenomeGives) {
+  std::mt19937 random(7);
+  const int32_t sizes[] = {1, 17, 300, 5000, 30000};
+  for (int kind = 0; kind < 4; ++kind) {
+    for (int32_t n : sizes) {
+      std::vector<unsigned char> text = fNumbered(fTestGenome(kind, n, random), 16);
+      Genome = text.data();
+      auto byKey16 = fKmerScan(n, 16);
+      auto byKey8 = fKmerScan(n, 8);
+      for (int build = 0; build < (n <= 300 ? 3 : 1); ++build) {
+        MinReadSize = build == 0 ? 8 : 16;
+        ASSERT_TRUE(build == 2 ? fBuild16Chain(n) : fBuildRoot8Chain(n));
+        for (const auto& [key, positions] : byKey16) {
+          ASSERT_EQ(fWalk(Root16[key], Chain16), positions) << kind << " " << n << " " << key;
+          // Keys sharing 12 or 15 bases with a present one, and random keys.
+          for (uint32_t other : {key ^ 1u, key ^ 0x80u, key ^ 0x100u, static_cast<uint32_t>(random())}) {
+            if (byKey16.count(other) == 0) {
+              ASSERT_EQ(Root16[other], 0) << other;
+            }
+          }
+        }
+        ASSERT_EQ(Root8 != nullptr, build == 0);
+        ASSERT_EQ(Chain8 != nullptr, build == 0);
+        for (uint32_t key = 0; Root8 != nullptr && key < 65536; ++key) {
+          auto found = byKey8.find(key);
+          ASSERT_EQ(fWalk(Root8[key], Chain8), found == byKey8.end() ? std::vector<int32_t>() : found->second);
+        }
+      }
+      fRelease16Chain();
+    }
+  }
+  Genome = nullptr;
 }
 
 }  // namespace
