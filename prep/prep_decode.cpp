@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "prep/command_line.h"
+#include "prep/conversion.h"
 #include "prep/output_file.h"
 #include "prep/prep.h"
 #include "prep/prep_commands.h"
@@ -22,7 +23,8 @@ static const char* const kHelp =
     "\n"
     "  -h, --help  this text\n"
     "\n"
-    "OUT appears only when it is complete. Exit status: 0 done, 1 failed (OUT not\n"
+    "OUT appears only when it is complete (a pipe, a device or - for standard output\n"
+    "gets the letters as they come). Exit status: 0 done, 1 failed (OUT not\n"
     "written), 2 bad command line.\n";
 
 static const char* const kCantOpen = "cannot open %s: %s";
@@ -32,7 +34,6 @@ static const char* const kNotACode =
 static const char* const kNotWritten = "%s not written";
 static const char* const kDecoded = "%" PRIu64 " bases in %" PRIu64 " lines written to %s as letters";
 static const size_t kChunk = size_t(1) << 20;
-static const unsigned char kRefused = 0;
 
 int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
   CommandLine line;
@@ -41,9 +42,6 @@ int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
   const std::string& inPath = line.operands[0];
   const std::string& outPath = line.operands[1];
 
-  unsigned char letterOf[256] = {};
-  letterOf[0] = 'A', letterOf[1] = 'C', letterOf[2] = 'G', letterOf[3] = 'T', letterOf['\n'] = '\n';
-
   errno = 0;
   FILE* input = std::fopen(inPath.c_str(), "rb");
   if (input == nullptr) {
@@ -51,7 +49,7 @@ int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
     return kPrepFailed;
   }
   OutputFile output;
-  if (!output.open(outPath)) {
+  if (!output.open(outPath, out)) {
     std::fclose(input);
     fSay(err, kCommand, "%s", output.problem().c_str());
     fSay(err, kCommand, kNotWritten, outPath.c_str());
@@ -64,18 +62,13 @@ int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
   bool failed = false;
   size_t got;
   while (!failed && (got = std::fread(chunk.data(), 1, kChunk, input)) > 0) {
-    for (size_t i = 0; i < got; ++i) {
-      unsigned char letter = letterOf[chunk[i]];
-      if (letter == kRefused) {
-        progress.finish();
-        fSay(err, kCommand, kNotACode, inPath.c_str(), chunk[i], offset + i);
-        failed = true;
-        break;
-      }
-      chunk[i] = letter;
-      lineFeeds += letter == '\n';
+    size_t decoded = fDecodeCodes(chunk.data(), got, lineFeeds);
+    if (decoded < got) {
+      progress.finish();
+      fSay(err, kCommand, kNotACode, inPath.c_str(), chunk[decoded], offset + decoded);
+      failed = true;
+      break;
     }
-    if (failed) break;
     output.write(reinterpret_cast<const char*>(chunk.data()), got);
     endsInLineFeed = chunk[got - 1] == '\n';
     offset += got;

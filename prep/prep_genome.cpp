@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "prep/command_line.h"
+#include "prep/conversion.h"
 #include "prep/output_file.h"
 #include "prep/prep.h"
 #include "prep/prep_commands.h"
@@ -28,7 +29,8 @@ static const char* const kHelp =
     "  -h, --help         this text\n"
     "\n"
     "Blanks and carriage returns inside the sequence are dropped. A genome of 2^31\n"
-    "letters or more is refused. OUT appears only when it is complete. Exit status:\n"
+    "letters or more is refused. OUT appears only when it is complete (a pipe, a\n"
+    "device or - for standard output gets the genome as it comes). Exit status:\n"
     "0 done, 1 refused or failed (OUT not written), 2 bad command line.\n";
 
 static const char* const kSeveralRecords =
@@ -48,47 +50,6 @@ static const char* const kNotWritten = "%s not written";
 static const char* const kWritten = "record %s: %" PRIu64 " bases written to %s as %s";
 static const char* const kPolicyReport = "letters other than A, C, G, T: %" PRIu64 "%s";
 static const size_t kListedRecords = 20;
-static const size_t kListedPositions = 5;
-static const uint64_t kGenomeLimit = uint64_t(1) << 31;
-
-namespace {
-
-enum class Policy { kFail, kSkip, kReplace };
-
-struct RecordSummary {
-  std::string name;
-  size_t letters;
-};
-
-struct GenomeLetters {
-  std::string bases;                  // letters or codes, as they will be written
-  uint64_t others = 0;                // letters other than A, C, G, T
-  std::vector<uint64_t> firstOthers;  // their first positions, counting from 1
-};
-
-}  // namespace
-
-// Translates one record into bases under the policy; blanks are not positions.
-static void fTakeRecord(const char* letters, size_t length, bool coded, Policy policy, char replacement,
-                        GenomeLetters& genome) {
-  const LetterTables& tables = fLetterTables();
-  genome.bases.clear();
-  genome.bases.reserve(length);
-  uint64_t position = 0;
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char byte = static_cast<unsigned char>(letters[i]);
-    unsigned char code = tables.code[byte];
-    if (code == kBlank) continue;
-    ++position;
-    if (code == kNotBase) {
-      ++genome.others;
-      if (genome.firstOthers.size() < kListedPositions) genome.firstOthers.push_back(position);
-      if (policy != Policy::kReplace) continue;
-      code = tables.code[static_cast<unsigned char>(replacement)];
-    }
-    genome.bases.push_back(coded ? static_cast<char>(code) : "ACGT"[code]);
-  }
-}
 
 static void fListRecords(FILE* err, const std::vector<RecordSummary>& records) {
   for (size_t i = 0; i < records.size() && i < kListedRecords; ++i)
@@ -102,25 +63,24 @@ int fPrepGenome(const std::vector<std::string>& args, FILE* out, FILE* err) {
   if (ended != kGoOn) return ended;
   const std::string& inPath = line.operands[0];
   const std::string& outPath = line.operands[1];
-  bool coded = line.switches.count("--coded") != 0;
 
-  Policy policy = Policy::kFail;
-  char replacement = 0;
+  GenomeChoice choice;
+  choice.coded = line.switches.count("--coded") != 0;
   if (line.values.count("--non-acgt") != 0) {
-    const std::string& choice = line.values["--non-acgt"];
-    if (choice == "fail") {
-      policy = Policy::kFail;
-    } else if (choice == "skip") {
-      policy = Policy::kSkip;
-    } else if (choice.size() == 1 && fLetterTables().code[static_cast<unsigned char>(choice[0])] < 4) {
-      policy = Policy::kReplace;
-      replacement = fLetterTables().letter[static_cast<unsigned char>(choice[0])];
+    const std::string& policy = line.values["--non-acgt"];
+    if (policy == "fail") {
+      choice.policy = NonAcgt::kFail;
+    } else if (policy == "skip") {
+      choice.policy = NonAcgt::kSkip;
+    } else if (policy.size() == 1 && fLetterTables().code[static_cast<unsigned char>(policy[0])] < 4) {
+      choice.policy = NonAcgt::kReplace;
+      choice.replacement = static_cast<char>(fLetterTables().letter[static_cast<unsigned char>(policy[0])]);
     } else {
-      return fUsageProblem(err, kCommand, kUsage, "--non-acgt takes fail, skip, A, C, G or T, not " + choice);
+      return fUsageProblem(err, kCommand, kUsage, "--non-acgt takes fail, skip, A, C, G or T, not " + policy);
     }
   }
-  bool named = line.values.count("--record") != 0;
-  const std::string wanted = named ? line.values["--record"] : std::string();
+  choice.named = line.values.count("--record") != 0;
+  if (choice.named) choice.record = line.values["--record"];
 
   Progress progress(err, kCommand, fInputBytes(inPath));
   SequenceReader reader;
@@ -128,79 +88,68 @@ int fPrepGenome(const std::vector<std::string>& args, FILE* out, FILE* err) {
     fSay(err, kCommand, "%s", reader.problem().c_str());
     return kPrepFailed;
   }
-  std::vector<RecordSummary> records;
-  GenomeLetters genome;
-  std::string takenName;
-  uint64_t takenLength = 0;
-  bool taken = false;
   auto refuse = [&]() {
     fSay(err, kCommand, kNotWritten, outPath.c_str());
     return kPrepFailed;
   };
-
+  GenomeChooser chooser(choice);
   SequenceReader::Status status;
   while ((status = reader.next()) == SequenceReader::kRecord) {
-    records.push_back({reader.name(), reader.length()});
-    bool wantedHere = named ? wanted == reader.name() : records.size() == 1;
-    if (!wantedHere) continue;
-    if (taken) {
-      progress.finish();
-      fSay(err, kCommand, kTwiceNamed, inPath.c_str(), wanted.c_str());
-      return refuse();
-    }
-    taken = true;
-    takenName = reader.name();
-    takenLength = reader.length();
-    if (reader.length() >= kGenomeLimit) continue;  // refused below, after the listing
-    fTakeRecord(reader.letters(), reader.length(), coded, policy, replacement, genome);
+    if (!chooser.offer(reader.name(), reader.letters(), reader.length())) break;
   }
   progress.finish();
   if (status == SequenceReader::kFailed) {
     fSay(err, kCommand, "%s", reader.problem().c_str());
     return refuse();
   }
-  if (records.empty()) {
-    fSay(err, kCommand, kNoRecord, inPath.c_str());
-    return refuse();
-  }
-  if (!named && records.size() > 1) {
-    fSay(err, kCommand, kSeveralRecords, inPath.c_str(), records.size());
-    fListRecords(err, records);
-    return refuse();
-  }
-  if (!taken) {
-    fSay(err, kCommand, kNoSuchRecord, inPath.c_str(), wanted.c_str());
-    fListRecords(err, records);
-    return refuse();
-  }
-
-  uint64_t letters = takenLength >= kGenomeLimit ? takenLength : genome.bases.size();
-  if (letters >= kGenomeLimit) {
-    fSay(err, kCommand, kTooLong, takenName.c_str(), letters);
-    return refuse();
-  }
-  if (genome.others > 0 && policy == Policy::kFail) {
-    std::string positions;
-    for (uint64_t position : genome.firstOthers)
-      positions += (positions.empty() ? "" : ", ") + std::to_string(position);
-    fSay(err, kCommand, kNonAcgt, takenName.c_str(), genome.others, positions.c_str());
-    return refuse();
-  }
-  if (letters == 0) {
-    fSay(err, kCommand, genome.others > 0 ? kNothingLeft : kEmptyRecord, takenName.c_str());
-    return refuse();
+  const GenomeLetters& genome = chooser.genome();
+  const char* takenName = chooser.takenName().c_str();
+  switch (chooser.finish()) {
+    case GenomeStatus::kTaken:
+      break;
+    case GenomeStatus::kTwiceNamed:
+      fSay(err, kCommand, kTwiceNamed, inPath.c_str(), choice.record.c_str());
+      return refuse();
+    case GenomeStatus::kNoRecord:
+      fSay(err, kCommand, kNoRecord, inPath.c_str());
+      return refuse();
+    case GenomeStatus::kSeveralRecords:
+      fSay(err, kCommand, kSeveralRecords, inPath.c_str(), chooser.records().size());
+      fListRecords(err, chooser.records());
+      return refuse();
+    case GenomeStatus::kNoSuchRecord:
+      fSay(err, kCommand, kNoSuchRecord, inPath.c_str(), choice.record.c_str());
+      fListRecords(err, chooser.records());
+      return refuse();
+    case GenomeStatus::kTooLong:
+      fSay(err, kCommand, kTooLong, takenName, chooser.letters());
+      return refuse();
+    case GenomeStatus::kNonAcgt: {
+      std::string positions;
+      for (uint64_t position : genome.firstOthers)
+        positions += (positions.empty() ? "" : ", ") + std::to_string(position);
+      fSay(err, kCommand, kNonAcgt, takenName, genome.others, positions.c_str());
+      return refuse();
+    }
+    case GenomeStatus::kEmptyRecord:
+      fSay(err, kCommand, kEmptyRecord, takenName);
+      return refuse();
+    case GenomeStatus::kNothingLeft:
+      fSay(err, kCommand, kNothingLeft, takenName);
+      return refuse();
   }
 
   OutputFile output;
-  if (output.open(outPath)) output.write(genome.bases.data(), genome.bases.size());
+  if (output.open(outPath, out)) output.write(genome.bases.data(), genome.bases.size());
   if (!output.commit()) {
     fSay(err, kCommand, "%s", output.problem().c_str());
     return refuse();
   }
-  fSay(err, kCommand, kWritten, takenName.c_str(), letters, outPath.c_str(), coded ? "code bytes" : "letters");
-  std::string handled = genome.others == 0          ? ""
-                        : policy == Policy::kSkip ? ", skipped"
-                                                  : std::string(", replaced by ") + replacement;
+  fSay(err, kCommand, kWritten, takenName, chooser.letters(), outPath.c_str(),
+       choice.coded ? "code bytes" : "letters");
+  std::string handled = genome.others == 0                 ? ""
+                        : choice.policy == NonAcgt::kSkip ? ", skipped"
+                                                          : std::string(", replaced by ") + choice.replacement;
   fSay(err, kCommand, kPolicyReport, genome.others, handled.c_str());
   return kPrepDone;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "prep/command_line.h"
+#include "prep/conversion.h"
 #include "prep/output_file.h"
 #include "prep/prep.h"
 #include "prep/prep_commands.h"
@@ -28,7 +29,8 @@ static const char* const kHelp =
     "Empty reads and reads longer than 5119 letters (vantrels stops reading a reads\n"
     "file at such a line) are always left out. The counts of reads read, written and\n"
     "left out by reason are printed on standard error. OUT appears only when it is\n"
-    "complete. Exit status: 0 done, 1 failed (OUT not written), 2 bad command line.\n";
+    "complete (a pipe, a device or - for standard output gets the reads as they\n"
+    "come). Exit status: 0 done, 1 failed (OUT not written), 2 bad command line.\n";
 
 static const char* const kNoRecord =
     "%s holds no FASTQ or FASTA record (a record starts with a line '@NAME' or '>NAME')";
@@ -41,22 +43,7 @@ static const char* const kShort = "%" PRIu64 " shorter than %" PRId64 " letters 
 static const char* const kLong = "%" PRIu64 " longer than %" PRId64 " letters (--max-len)";
 static const char* const kOverLong = "%" PRIu64 " longer than 5119 letters (vantrels stops reading at such a line)";
 static const char* const kNotCodable = "%" PRIu64 " with letters other than A, C, G, T (a code byte cannot say N)";
-static const size_t kOutputBuffer = size_t(1) << 20;
 static const int64_t kLengthLimit = 1000000000;
-
-namespace {
-struct ReadCounts {
-  uint64_t read = 0, written = 0, empty = 0, tooShort = 0, tooLong = 0, overLong = 0, notCodable = 0;
-};
-}  // namespace
-
-// Letters of a read without its blanks; only asked for reads too long at first sight.
-static size_t fLettersWithoutBlanks(const unsigned char* letters, size_t length) {
-  const LetterTables& tables = fLetterTables();
-  size_t count = 0;
-  for (size_t i = 0; i < length; ++i) count += tables.code[letters[i]] != kBlank;
-  return count;
-}
 
 static void fAppendReason(std::string& reasons, const char* format, uint64_t count, int64_t bound = 0) {
   if (count == 0) return;
@@ -88,64 +75,19 @@ int fPrepReads(const std::vector<std::string>& args, FILE* out, FILE* err) {
     return kPrepFailed;
   }
   OutputFile output;
-  if (!output.open(outPath)) {
+  if (!output.open(outPath, out)) {
     fSay(err, kCommand, "%s", output.problem().c_str());
     fSay(err, kCommand, kNotWritten, outPath.c_str());
     return kPrepFailed;
   }
 
-  const LetterTables& tables = fLetterTables();
-  std::vector<char> buffer(kOutputBuffer);
-  size_t used = 0;
-  ReadCounts counts;
+  ReadConverter converter(coded, minLength, maxLength, output);
   SequenceReader::Status status;
-  // The per-read path: no allocation, no stream formatting; reads are
-  // translated straight into the output buffer and dropped again by rewinding.
-  while ((status = reader.next()) == SequenceReader::kRecord) {
-    ++counts.read;
-    const unsigned char* letters = reinterpret_cast<const unsigned char*>(reader.letters());
-    const size_t raw = reader.length();
-    if (raw > kLongestRead && fLettersWithoutBlanks(letters, raw) > kLongestRead) {
-      ++counts.overLong;
-      continue;
-    }
-    if (buffer.size() - used < kLongestRead + 1) {
-      output.write(buffer.data(), used);
-      used = 0;
-    }
-    char* read = buffer.data() + used;
-    size_t length = 0;
-    bool codable = true;
-    if (coded) {
-      for (size_t i = 0; i < raw; ++i) {
-        unsigned char code = tables.code[letters[i]];
-        if (code == kBlank) continue;
-        codable &= code != kNotBase;
-        read[length++] = static_cast<char>(code);
-      }
-    } else {
-      for (size_t i = 0; i < raw; ++i) {
-        unsigned char letter = tables.letter[letters[i]];
-        if (letter == 0) continue;
-        read[length++] = static_cast<char>(letter);
-      }
-    }
-    if (length == 0) {
-      ++counts.empty;
-    } else if (static_cast<int64_t>(length) < minLength) {
-      ++counts.tooShort;
-    } else if (static_cast<int64_t>(length) > maxLength) {
-      ++counts.tooLong;
-    } else if (!codable) {
-      ++counts.notCodable;
-    } else {
-      read[length] = '\n';
-      used += length + 1;
-      ++counts.written;
-    }
-  }
+  while ((status = reader.next()) == SequenceReader::kRecord)
+    converter.take(reinterpret_cast<const unsigned char*>(reader.letters()), reader.length());
   progress.finish();
-  output.write(buffer.data(), used);
+  converter.finish();
+  const ReadCounts& counts = converter.counts();
   if (status == SequenceReader::kEnd && counts.read == 0 && reader.sawContent()) {
     fSay(err, kCommand, kNoRecord, inPath.c_str());
     status = SequenceReader::kFailed;

@@ -12,36 +12,6 @@
 
 #include "prep/progress.h"
 
-struct SequenceReader::Source {
-  BGZF* file = nullptr;
-  Progress* progress = nullptr;
-  bool streamFailed = false;
-  uint64_t contentBytes = 0;  // after decompression
-  void* records = nullptr;  // kseq_t, whose type exists only below
-};
-
-// kseq takes a read of 0 as the end of input; an error is kept aside and told
-// apart from the end afterwards (a negative count would make kseq read again
-// for ever).
-static int fReadChunk(SequenceReader::Source* source, unsigned char* buffer, int size) {
-  ssize_t got = bgzf_read(source->file, buffer, static_cast<size_t>(size));
-  if (got < 0) {
-    source->streamFailed = true;
-    return 0;
-  }
-  source->contentBytes += static_cast<uint64_t>(got);
-  if (source->progress != nullptr) source->progress->update(static_cast<uint64_t>(htell(source->file->fp)));
-  return static_cast<int>(got);
-}
-
-namespace {
-KSEQ_INIT(SequenceReader::Source*, fReadChunk)
-}
-
-static kseq_t* fRecords(const std::unique_ptr<SequenceReader::Source>& source) {
-  return static_cast<kseq_t*>(source->records);
-}
-
 static const char* const kCantOpen = "cannot open %s: %s";
 static const char* const kDamagedStream =
     "%s is damaged or cut short: its compressed data breaks off before the end";
@@ -55,27 +25,90 @@ static std::string fFormat(const char* format, const std::string& first, const c
   return text;
 }
 
+struct ByteReader::Stream {
+  BGZF* file = nullptr;
+};
+
+ByteReader::ByteReader() = default;
+
+ByteReader::~ByteReader() {
+  if (stream_ && stream_->file != nullptr) bgzf_close(stream_->file);
+}
+
+bool ByteReader::open(const std::string& path, const std::string& name) {
+  // htslib would print its own lines about a damaged stream; this reader says it once, in its words.
+  hts_set_log_level(HTS_LOG_OFF);
+  name_ = name.empty() ? path : name;
+  stream_ = std::make_unique<Stream>();
+  std::error_code failure;
+  if (std::filesystem::is_directory(path, failure)) {
+    problem_ = fFormat(kCantOpen, name_, std::strerror(EISDIR));
+    return false;
+  }
+  errno = 0;
+  stream_->file = bgzf_open(path.c_str(), "r");
+  if (stream_->file == nullptr) {
+    problem_ = fFormat(kCantOpen, name_, errno != 0 ? std::strerror(errno) : "not a readable file");
+    return false;
+  }
+  return true;
+}
+
+int64_t ByteReader::read(void* buffer, size_t size) {
+  ssize_t got = bgzf_read(stream_->file, buffer, size);
+  if (got < 0) {
+    problem_ = fFormat(kDamagedStream, name_);
+    return -1;
+  }
+  return static_cast<int64_t>(got);
+}
+
+uint64_t ByteReader::consumed() const { return static_cast<uint64_t>(htell(stream_->file->fp)); }
+
+struct SequenceReader::Source {
+  ByteReader bytes;
+  Progress* progress = nullptr;
+  bool streamFailed = false;
+  uint64_t contentBytes = 0;  // after decompression
+  void* records = nullptr;    // kseq_t, whose type exists only below
+};
+
+// kseq takes a read of 0 as the end of input; an error is kept aside and told
+// apart from the end afterwards (a negative count would make kseq read again
+// for ever).
+static int fReadChunk(SequenceReader::Source* source, unsigned char* buffer, int size) {
+  int64_t got = source->bytes.read(buffer, static_cast<size_t>(size));
+  if (got < 0) {
+    source->streamFailed = true;
+    return 0;
+  }
+  source->contentBytes += static_cast<uint64_t>(got);
+  if (source->progress != nullptr) source->progress->update(source->bytes.consumed());
+  return static_cast<int>(got);
+}
+
+namespace {
+KSEQ_INIT(SequenceReader::Source*, fReadChunk)
+}
+
+static kseq_t* fRecords(const std::unique_ptr<SequenceReader::Source>& source) {
+  return static_cast<kseq_t*>(source->records);
+}
+
 SequenceReader::SequenceReader() = default;
 
 SequenceReader::~SequenceReader() {
-  if (!source_) return;
-  if (source_->records != nullptr) kseq_destroy(fRecords(source_));
-  if (source_->file != nullptr) bgzf_close(source_->file);
+  if (source_ && source_->records != nullptr) kseq_destroy(fRecords(source_));
 }
 
-bool SequenceReader::open(const std::string& path, Progress* progress) {
-  // htslib would print its own lines about a damaged stream; this reader says it once, in its words.
-  hts_set_log_level(HTS_LOG_OFF);
+bool SequenceReader::open(const std::string& path, Progress* progress, const std::string& name) {
   source_ = std::make_unique<Source>();
   source_->progress = progress;
-  errno = 0;
-  source_->file = bgzf_open(path.c_str(), "r");
-  if (source_->file == nullptr) {
-    problem_ = fFormat(kCantOpen, path, errno != 0 ? std::strerror(errno) : "not a readable file");
+  if (!source_->bytes.open(path, name)) {
+    problem_ = source_->bytes.problem();
     return false;
   }
   source_->records = kseq_init(source_.get());
-  path_ = path;
   return true;
 }
 
@@ -83,7 +116,7 @@ SequenceReader::Status SequenceReader::next() {
   kseq_t* records = fRecords(source_);
   int got = kseq_read(records);
   if (source_->streamFailed) {
-    problem_ = fFormat(kDamagedStream, path_);
+    problem_ = source_->bytes.problem();
     return kFailed;
   }
   if (got >= 0) return kRecord;

@@ -1,4 +1,4 @@
-// FASTA and FASTQ records from a plain, gzip or BGZF file, one at a time.
+// FASTA and FASTQ records, or just the bytes, of a plain, gzip or BGZF file.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,31 @@
 #include <string>
 
 class Progress;
+
+// The bytes of a file as they stand or, for gzip and BGZF, decompressed.
+class ByteReader {
+ public:
+  ByteReader();
+  ~ByteReader();
+  ByteReader(const ByteReader&) = delete;
+  ByteReader& operator=(const ByteReader&) = delete;
+
+  // False with problem() set when the file can't be opened. `name` is how
+  // messages call the file (the path itself when empty).
+  bool open(const std::string& path, const std::string& name = "");
+  // Up to `size` bytes; 0 at the end; -1 with problem() set when the
+  // compressed data is damaged or cut short, or the file can't be read.
+  int64_t read(void* buffer, size_t size);
+  // How far into the file itself (compressed bytes) reading has come.
+  uint64_t consumed() const;
+  const std::string& problem() const { return problem_; }
+
+ private:
+  struct Stream;
+  std::unique_ptr<Stream> stream_;
+  std::string name_;
+  std::string problem_;
+};
 
 class SequenceReader {
  public:
@@ -19,7 +44,8 @@ class SequenceReader {
 
   // Opens IN; false with problem() set when it can't be read. Progress, if
   // given, is told how far into the file (compressed bytes) reading has come.
-  bool open(const std::string& path, Progress* progress);
+  // `name` is how messages call the file (the path itself when empty).
+  bool open(const std::string& path, Progress* progress, const std::string& name = "");
 
   // The next record. kFailed leaves a sentence in problem(): a damaged or
   // truncated compressed stream, a read error, or a FASTQ quality line of the
@@ -42,7 +68,6 @@ class SequenceReader {
 
  private:
   std::unique_ptr<Source> source_;
-  std::string path_;
   std::string problem_;
 };
 

@@ -151,6 +151,8 @@ TEST(SelectionFileEquality, EveryCommandWritesTheSelectionFileRunsFiles) {
     for (const std::string& word : row.args) args.push_back(fInFolder(folder, word));
     args.push_back("--out");
     args.push_back(folder.path("cli"));
+    // Only the native files: the folder must hold nothing else.
+    args.push_back("--no-standard");
     CliResult cli = fVantrels(args);
     ASSERT_EQ(cli.exitCode, 0) << cli.err;
     fExpectSameFiles(folder.path("sel"), folder.path("cli"), replacements);
@@ -235,11 +237,13 @@ TEST(InputFormats, FastaGenomeAndGzipFastqReadsGiveTheResultsOfTheConvertedRawFi
     const std::string reads = folder.path(std::string(row.encoding) + "/lambda_reads" + ending);
     const std::string fromFastq = folder.path(std::string("fastq-") + row.command);
     const std::string fromRaw = folder.path(std::string("raw-") + row.command);
-    std::vector<std::string> args = {row.command, "--genome", fasta, "--reads", fastq, "--out", fromFastq};
+    // The standard files name the reads after the FASTQ headers, or "read" + line for raw reads.
+    std::vector<std::string> args = {row.command, "--genome", fasta, "--reads", fastq, "--out", fromFastq,
+                                     "--no-standard"};
     args.insert(args.end(), row.sizes.begin(), row.sizes.end());
     CliResult converted = fVantrels(args);
     ASSERT_EQ(converted.exitCode, 0) << converted.err;
-    args = {row.command, "--genome", genome, "--reads", reads, "--out", fromRaw};
+    args = {row.command, "--genome", genome, "--reads", reads, "--out", fromRaw, "--no-standard"};
     args.insert(args.end(), row.sizes.begin(), row.sizes.end());
     CliResult raw = fVantrels(args);
     ASSERT_EQ(raw.exitCode, 0) << raw.err;

@@ -275,7 +275,7 @@ TEST(PreparedReads, ReadsThatStraddleReadingChunksAreConvertedWhole) {
   std::string letters, codes;
   for (int i = 0; i < 30000; ++i) {
     std::string read;
-    for (int base = 0, n = i; base < 49; ++base, n = n * 7 + 3) read.push_back("ACGT"[(n >> 3) & 3]);
+    for (unsigned base = 0, n = static_cast<unsigned>(i); base < 49; ++base, n = n * 7 + 3) read.push_back("ACGT"[(n >> 3) & 3]);
     letters += read + "\n";
     codes += fCodes(read) + "\n";
   }

@@ -6,27 +6,12 @@
 
 #include "prep/prep_support.h"
 #include "support/run_folder.h"
+#include "support/sequences.h"
 
 namespace {
 
-// Bases that no simple pattern explains, the same in every run.
-std::string fGenomeLetters(size_t length) {
-  std::string letters;
-  uint32_t state = 12345;
-  for (size_t i = 0; i < length; ++i) {
-    state = state * 1103515245u + 12345u;
-    letters.push_back("ACGT"[(state >> 16) & 3]);
-  }
-  return letters;
-}
-
-std::string fLower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 TEST(PrepGenome, EveryFastaFormGivesBackTheGenomeByteForByte) {
-  const std::string genome = fGenomeLetters(1000);
+  const std::string genome = fRandomLetters(1000, 12345);
   struct Case {
     const char* what;
     std::string fasta;

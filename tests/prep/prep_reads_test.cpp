@@ -2,6 +2,10 @@
 // vantrels, coded results back to letters, and the command line itself.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -140,6 +144,54 @@ TEST(PrepReads, AnOutputThatCannotBeCreatedIsReported) {
                      "vantrels-prep reads: " + out + " not written\n");
 }
 
+// Renaming OUT.part over OUT would turn a link into a file and a pipe into a
+// file nobody reads: those are written through, "-" goes to standard output.
+TEST(PrepOutput, LinksPipesAndStandardOutputAreWrittenThrough) {
+  const std::string fastq = fFastq({"ACGT", "TTGA"});
+  const std::string written = "ACGT\nTTGA\n";
+  {
+    RunFolder folder;
+    folder.write("in.fq", fastq);
+    folder.write("target.txt", "earlier\n");
+    ASSERT_EQ(symlink("target.txt", folder.path("link.txt").c_str()), 0);
+    PrepRun run = fPrep({"reads", folder.path("in.fq"), folder.path("link.txt")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    struct stat status;
+    ASSERT_EQ(lstat(folder.path("link.txt").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_EQ(folder.read("target.txt"), written);
+    EXPECT_EQ(folder.files(), std::vector<std::string>({"in.fq", "link.txt", "target.txt", "vantrels"}));
+  }
+  {
+    RunFolder folder;
+    folder.write("in.fq", fastq);
+    ASSERT_EQ(mkfifo(folder.path("pipe").c_str(), 0600), 0);
+    // A reader that is there from the start: the writer never waits for it, and
+    // a pipe renamed over instead of written leaves it nothing to wait for.
+    int readEnd = open(folder.path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
+    PrepRun run = fPrep({"reads", folder.path("in.fq"), folder.path("pipe")});
+    std::string received;
+    char chunk[256];
+    ssize_t got;
+    while ((got = read(readEnd, chunk, sizeof chunk)) > 0) received.append(chunk, static_cast<size_t>(got));
+    close(readEnd);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(received, written);
+    EXPECT_EQ(folder.files(), std::vector<std::string>({"in.fq", "pipe", "vantrels"}));
+  }
+  {
+    RunFolder folder;
+    folder.write("in.fq", fastq);
+    PrepRun run = fPrep({"reads", folder.path("in.fq"), "-"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, written);
+    PrepRun decoded = fPrep({"decode", folder.path("in.fq"), "-"});
+    EXPECT_EQ(decoded.exitCode, 1);
+    EXPECT_EQ(decoded.out, "");
+  }
+}
+
 TEST(PrepDecode, CodesBecomeLettersAndAnythingElseIsRefusedAtItsOffset) {
   struct Case {
     std::string coded;
@@ -202,6 +254,7 @@ TEST(PrepCommandLine, HelpUsageAndExitCodes) {
       {"reads in out --max-len", 2, false, "vantrels-prep reads: option --max-len needs a value\n"},
       {"decode missing.bin out", 1, false, "vantrels-prep decode: cannot open missing.bin: No such file or directory\n"},
       {"reads missing.fq out", 1, false, "vantrels-prep reads: cannot open missing.fq: No such file or directory\n"},
+      {"reads . out", 1, false, "vantrels-prep reads: cannot open .: Is a directory\n"},
   };
   for (const Case& c : cases) {
     RunFolder folder;
