@@ -8,7 +8,9 @@
 #include "cli/run.h"
 #include "cli/settings.h"
 #include "cli/version.h"
+#include "cli/options.h"
 #include "driver/console.h"
+#include "report/report.h"
 #ifdef VANTRELS_HAVE_HTSLIB
 #include "prep/prep.h"
 #endif
@@ -31,6 +33,37 @@ int fRunPrep(const std::vector<std::string>& args) {
 #endif
 }
 
+const char kReportHint[] = "vantrels report --help tells how it is used";
+
+// `vantrels report DIR`.
+int fRunReport(const std::vector<std::string>& args) {
+  CommandLine line;
+  std::string problem;
+  bool parsed = fParseCommandLine(args, {}, {}, line, problem);
+  if (parsed && line.help) {
+    fPrintReportHelp(stdout);
+    return kExitDone;
+  }
+  if (parsed && line.operands.size() != 1) problem = "needs one DIR, the --out of a run";
+  if (!parsed || line.operands.size() != 1) {
+    std::fprintf(stderr, "%sreport: %s\n%s(%s)\n", kMessagePrefix, problem.c_str(), kMessagePrefix, kReportHint);
+    return kExitUsage;
+  }
+  int code = fWriteReport(line.operands[0], problem);
+  if (code != kExitDone) CommandRun::fSayProblem("report: " + problem);
+  return code;
+}
+
+// --report, once the run's results are in place: a report that fails leaves
+// them there, and its exit code says that the run did not do all it was asked.
+int fReportAfterRun(const RunSettings& settings) {
+  std::string problem;
+  int code = fWriteReport(settings.out, problem);
+  if (code != kExitDone)
+    CommandRun::fSayProblem("--report: " + problem + "; the results of the run are in " + settings.out);
+  return code;
+}
+
 int fRunCommand(const Command& command, const std::vector<std::string>& words) {
   RunSettings settings;
   settings.words = words;
@@ -49,10 +82,14 @@ int fRunCommand(const Command& command, const std::vector<std::string>& words) {
     fPrintCommandHelp(command, stdout);
     return kExitDone;
   }
-  CommandRun run(settings);
-  code = run.fOpen();
-  if (code != kExitDone) return code;
-  return command.run(run);
+  {
+    // The run's private folder is gone before the report looks at --out.
+    CommandRun run(settings);
+    code = run.fOpen();
+    if (code == kExitDone) code = command.run(run);
+  }
+  if (code == kExitDone && settings.report) code = fReportAfterRun(settings);
+  return code;
 }
 
 }  // namespace
@@ -75,13 +112,14 @@ int fCommandLineMain(const std::vector<std::string>& words) {
   }
   if (word == "prep") return fRunPrep(std::vector<std::string>(words.begin() + 2, words.end()));
   const Command* command = fFindCommand(word);
-  if (command == nullptr) {
+  if (command == nullptr && word != "report") {
     fSayUsageProblem(word.compare(0, 1, "-") == 0 ? "a command comes first, not the option " + word
                                                   : "unknown command " + word,
                      nullptr);
     return kExitUsage;
   }
   try {
+    if (command == nullptr) return fRunReport(std::vector<std::string>(words.begin() + 2, words.end()));
     return fRunCommand(*command, words);
   } catch (const std::bad_alloc&) {
     CommandRun::fSayProblem("out of memory");

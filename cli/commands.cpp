@@ -23,12 +23,17 @@ const OptionText kOptionTexts[] = {
     {"--max-hits", "N", nullptr, "stop reading after the read that takes the upper-strand hits above N; 0 reads every read"},
     {"--params", "FILE", nullptr, "values from a parameter file (keys as in the selection-file run); options override them"},
     {"--quiet", nullptr, nullptr, "no progress line and no summary line on standard error"},
+    {"--no-standard", nullptr, nullptr, "write the native result files only, none of the standard files"},
+    {"--depth", nullptr, nullptr, "also the per-base depth of each strand as bedGraph"},
+    {"--report", nullptr, nullptr, "at the end, write report.html of --out (as vantrels report does)"},
 };
 
 const char kHitLimit[] = "9995";
 
 // Options every command takes, after its own.
 void fAddCommon(std::vector<OptionUse>& options) {
+  options.push_back({"--no-standard", false, "off"});
+  options.push_back({"--report", false, "off"});
   options.push_back({"--params", false, "none"});
   options.push_back({"--quiet", false, "off"});
 }
@@ -51,13 +56,16 @@ std::vector<Command> fBuildCommands() {
        "position the reads that start there, each weighed by one over its number of places.",
        "READS[MIN-MAX]GENOME_Up1.txt, _Up2.txt ... (upper strand, 1,000,000 positions each),\n"
        "  READS[MIN-MAX]GENOME_Lw1.txt ... (lower strand), READS[MIN-MAX]GENOME_Log.txt",
+       "READS.coverage.plus.bedGraph, READS.coverage.minus.bedGraph (weighted read starts);\n"
+       "  with --depth READS.depth.plus.bedGraph, READS.depth.minus.bedGraph; GENOME.genome",
        "vantrels coverage --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results --min 40 --max 354",
-       {genome, reads, out, minNeeded, maxNeeded, record}, fRunCoverage},
+       {genome, reads, out, minNeeded, maxNeeded, record, {"--depth", false, "off"}}, fRunCoverage},
       {"stretches", "fMapReadsOnToSeq", nullptr, "Mapping reads",
        "the longest stretch of each read found in the genome",
        "Finds for every read the longest stretch, from its fourth base, that occurs on either\n"
        "strand, and keeps the stretches of 26 bases or more, with a histogram of their lengths.",
        "READS_In.bin (the stretches as code bytes), READS_In[MIN-MAX]GENOME_Log.txt",
+       "READS.stretches.tsv (read name, read length, longest stretch); GENOME.genome",
        "vantrels stretches --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results --min 40 --max 354",
        {genome, reads, out, minNeeded, maxNeeded, record}, fRunStretches},
       {"absent", "fGetReadsThatOutOfSeq", "fReadsOutOfSeq", "Reads absent, single or repeated",
@@ -67,6 +75,7 @@ std::vector<Command> fBuildCommands() {
        "counts reads with other letters than A, C, G, T as defective.",
        "READS_OutGENOME.txt (the absent reads as code bytes) and READS_OutGENOME_Log.txt;\n"
        "  for raw code-byte reads READS_Out.bin and READS_OutGENOME_Log.txt",
+       "READS.absent.fastq (.fasta when the reads have no qualities); GENOME.genome",
        "vantrels absent --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results",
        {genome, reads, out, minOptional, maxOptional, record}, fRunAbsent},
       {"once", "fMapReadsOneInSeq", nullptr, "Reads absent, single or repeated",
@@ -75,6 +84,7 @@ std::vector<Command> fBuildCommands() {
        "many times are kept; the places of reads found once are merged into clusters.",
        "READSMany.bin (reads found many times, code bytes), READS[One]GENOME_Log.txt,\n"
        "  READS[One]GENOME_Clust.txt",
+       "READS.once.bed, READS.clusters.bed, READS.many.fastq (.fasta without qualities); GENOME.genome",
        "vantrels once --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results",
        {genome, reads, out, minOptional, maxOptional, record}, fRunOnce},
       {"assembly-test", "fTestGenomeSborka", nullptr, "Reads absent, single or repeated",
@@ -82,6 +92,7 @@ std::vector<Command> fBuildCommands() {
        "Reports the genome's longest repeat and repeats per base, then checks reads found at\n"
        "many places (such as the READSMany.bin of once) against the repeats.",
        "RepTest_GENOME_Log.txt, RepTest_GENOME.txt",
+       "GENOME.assembly-test.tsv, READS.assembly-test.noncorrect.tsv; GENOME.genome",
        "vantrels assembly-test --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results",
        {genome, reads, out, minOptional, maxOptional, record}, fRunAssemblyTest},
       {"parted", "fMatchReadsT_VarSzParted", nullptr, "Parted reads and circular RNA",
@@ -89,6 +100,7 @@ std::vector<Command> fBuildCommands() {
        "Finds reads whose first part matches the genome and whose last part lies right before\n"
        "it, on both strands.",
        "READS[MIN-MAX]GENOME_PartedLog.txt, READS[MIN-MAX]GENOME_Parted.txt",
+       "READS.parted.bed, READS.parted.tsv; GENOME.genome",
        "vantrels parted --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results --min 40 --max 354",
        {genome, reads, out, minNeeded, maxNeeded, record, maxHits}, fRunParted},
       {"parted-rate", "fMatchReadsT_VarSzPartedRate", nullptr, "Parted reads and circular RNA",
@@ -96,6 +108,7 @@ std::vector<Command> fBuildCommands() {
        "Searches every reads file of a list for parted reads and rates each genome position\n"
        "by the number of files with a parted read starting there.",
        "_RatingLog.txt",
+       "LIST.parted-rate.bedGraph; GENOME.genome",
        "vantrels parted-rate --genome examples/lambda.fa.gz --reads-dir examples --list examples/lambda_list.txt --out results",
        {genome, {"--reads-dir", true, nullptr}, {"--list", true, nullptr}, out, minOptional, maxOptional, record},
        fRunPartedRate},
@@ -104,6 +117,7 @@ std::vector<Command> fBuildCommands() {
        "Sorts the reads of the size scope into defective, found whole, circular permutations\n"
        "of a genome segment (searched from both ends of the read, on both strands), or none.",
        "READS_RCircular.txt",
+       "READS.circrna.bed, READS.circrna.tsv; GENOME.genome",
        "vantrels circrna --genome examples/lambda.fa.gz --reads examples/lambda_reads.fq.gz --out results --min 40 --max 354",
        {genome, reads, out, minOptional, maxOptional, record, maxHits}, fRunCircularRna},
       {"randext", "RandExt", nullptr, "RNA end replacement",
@@ -114,6 +128,7 @@ std::vector<Command> fBuildCommands() {
        "most 15.",
        "ID_IMMUT!TIP!MISMATCHES!.txt (site table) and ID_IMMUT!TIP!MISMATCHES!Log.txt, every \".\"\n"
        "  of ID made \"_\"; --id blank: RnaCut_READS_...; no --id: _IMMUT!TIP!MISMATCHES!...",
+       "READS.randext.ID_IMMUT-TIP-MISMATCHES.sites.bed and .tips.tsv; GENOME.genome",
        "vantrels randext --genome examples/lambda.fa.gz --reads examples/lambda_reads.txt --out results --id demo --immut 20 --tip 5",
        {genome, reads, out, {"--immut", true, nullptr}, {"--tip", true, nullptr}, {"--mismatches", false, "1"},
         {"--id", false, "none"}, record},
@@ -123,6 +138,8 @@ std::vector<Command> fBuildCommands() {
        "Runs the experiment of randext once per task line, over one genome and one index.\n"
        "Each task's files are in --out as soon as the task ends; a failing task stops the list.",
        "per task IDENTITY_IMMUT!TIP!MISMATCHES!.txt and IDENTITY_IMMUT!TIP!MISMATCHES!Log.txt",
+       "per task READS.randext.IDENTITY_IMMUT-TIP-MISMATCHES.sites.bed and .tips.tsv;\n"
+       "  GENOME.genome",
        "vantrels randext-tasks --genome examples/lambda.fa.gz --reads examples/lambda_reads.txt --out results --tasks examples/tasklist.txt",
        {genome, reads, out, {"--tasks", true, nullptr}, record}, fRunRandExtTasks},
   };
@@ -143,8 +160,13 @@ const char kOverviewTail[] =
     "  prep             FASTA/FASTQ into raw genome and reads files, code bytes back into\n"
     "                   letters (vantrels prep --help)\n"
     "\n"
+    "Looking at results\n"
+    "  report           one HTML page with plots of the runs in a result directory\n"
+    "                   (vantrels report --help)\n"
+    "\n"
     "Inputs may be FASTA or FASTQ (plain, gzip or BGZF) or raw genome and reads files, told\n"
-    "apart by their content. Results go to --out; messages go to standard error.\n"
+    "apart by their content. Results go to --out, the native files of each procedure with\n"
+    "standard BED, bedGraph, TSV and FASTQ files beside them; messages go to standard error.\n"
     "\n"
     "vantrels COMMAND --help     the command's options and an example\n"
     "vantrels --version          the version\n";
@@ -153,6 +175,23 @@ const char kExitStatus[] =
     "Exit status: 0 done (also when nothing was found), 1 usage or parameter error,\n"
     "2 input error, 3 output error (directory, write, full disk), 4 out of memory,\n"
     "128 + N after signal N (SIGINT, SIGTERM). A failed run leaves earlier results as they were.\n";
+
+const char kReportHelp[] =
+    "Usage: vantrels report [options] DIR\n"
+    "\n"
+    "Writes DIR/report.html, one page with a section per run found in DIR (its native files,\n"
+    "standard files and run summaries): the run's inputs and counts, and plots of coverage\n"
+    "along the genome, stretch and cluster lengths, junction positions, and the tip entropy\n"
+    "of end-replacement sites. The page is self-contained (inline SVG and CSS, nothing\n"
+    "fetched), readable offline and printable, and the same results give the same bytes.\n"
+    "Every command writes it at the end of a run when given --report.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help         this text\n"
+    "\n"
+    "Example (from the source folder, after the example of vantrels coverage --help):\n"
+    "  vantrels report results\n"
+    "\n";
 
 // How the run summary of a command is named: after the reads, or after the
 // experiment for the end-replacement commands.
@@ -222,7 +261,14 @@ void fPrintCommandHelp(const Command& command, FILE* out) {
   std::fprintf(out, "\nResults in --out:\n  %s\n", command.results);
   std::fprintf(out, "  %s: version, command line, inputs and every count of the log\n",
                fSummaryPattern(command).c_str());
+  std::fprintf(out, "Standard files beside them (BED and bedGraph 0-based, TSV 1-based; not with --no-standard):\n"
+               "  %s\n", command.standard);
   std::fprintf(out, "\nExample (from the source folder):\n  %s\n\n", command.example);
+  std::fputs(kExitStatus, out);
+}
+
+void fPrintReportHelp(FILE* out) {
+  std::fputs(kReportHelp, out);
   std::fputs(kExitStatus, out);
 }
 

@@ -23,6 +23,7 @@ struct Command {
   const char* summary;     // a few words for the overview
   const char* description; // the paragraph of COMMAND --help
   const char* results;     // the files a run leaves in --out
+  const char* standard;    // the standard files it writes beside them, unless --no-standard
   const char* example;     // one run on the bundled data, from the repository root
   std::vector<OptionUse> options;
   int (*run)(CommandRun& run);  // prepares the inputs and runs the procedure
@@ -50,6 +51,8 @@ const OptionText* fOptionText(const std::string& name);
 // `vantrels --help` and `vantrels COMMAND --help`.
 void fPrintOverview(FILE* out);
 void fPrintCommandHelp(const Command& command, FILE* out);
+// `vantrels report --help`.
+void fPrintReportHelp(FILE* out);
 
 // The text that follows a usage problem: where to read more.
 std::string fHelpHint(const Command* command);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <random>
 
@@ -16,6 +17,7 @@
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
+#include "driver/notes.h"
 #include "driver/run_state.h"
 #include "platform/platform.h"
 
@@ -23,6 +25,10 @@ namespace {
 
 const char kPrivatePrefix[] = ".vantrels-";
 const char kParamFileName[] = "params.txt";
+const char kStandardInput[] = "-";
+const char kStandardInputCopy[] = "stdin";  // its stem is the one "-" gives
+const char kNotesFolder[] = "notes";
+const char kNotesFile[] = "reads.bin";
 constexpr size_t kLongestParamValue = 499;  // a parameter file's line keeps 499 characters
 constexpr int kPrivateFolderTries = 16;
 constexpr int kRemoveTries = 100;
@@ -116,6 +122,21 @@ std::string fOneLine(std::string text) {
   return text;
 }
 
+// Standard input, a pipe or a device: what is read from it is gone.
+bool fIsStream(const std::string& path) {
+  if (path == kStandardInput) return true;
+  std::error_code failure;
+  std::filesystem::file_status status = std::filesystem::status(path, failure);
+  return !failure && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+         !std::filesystem::is_directory(status);
+}
+
+std::string fReplacedAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
 // Copies a finished result into an output that is not a plain file (a link is
 // followed to its target, a FIFO or device is written), then drops the result.
 bool fWriteThrough(const std::string& from, const std::string& to) {
@@ -141,6 +162,7 @@ CommandRun::CommandRun(const RunSettings& settings) : Settings(settings) {
 }
 
 CommandRun::~CommandRun() {
+  ReadNotes.fClose();
   if (CurrentProgress != nullptr) {
     CurrentProgress->fStop();
     delete CurrentProgress;
@@ -261,21 +283,119 @@ int CommandRun::fPrepareGenome(Encoding want, PreparedInput& genome) {
   }
   if (genome.path != genome.shownPath) fShowPathAs(genome.path, genome.shownPath);
   fNoteInput("genome", genome);
+  // The length of the genome as the procedures load it: one byte per base.
+  GenomeStem = genome.stem;
+  Chrom.name = genome.recordName.empty() ? genome.stem : genome.recordName;
+  Chrom.length = fPlatformFileSize(genome.path.c_str());
+  InputLines.emplace_back("chromosome", Chrom.name);
+  InputLines.emplace_back("genome_length", std::to_string(Chrom.length));
   return kExitDone;
 }
 
 int CommandRun::fPrepareReads(const std::string& userPath, Encoding want, PreparedInput& reads,
                               const std::string& folder) {
   fStage(Stage::kLoading);
+  std::string source;
+  int code = fReadsSource(userPath, source);
+  if (code != 0) return code;
   std::string problem;
   std::string work = fWithoutTrailingSeparator(fWorkFolder(folder));
-  int code = ::fPrepareReads(userPath, want, work, reads, problem);
+  code = ::fPrepareReads(source, want, work, reads, problem);
   if (code != 0) {
+    fSayProblem(fReplacedAll(problem, source, userPath));
+    return code;
+  }
+  reads.shownPath = userPath;
+  if (reads.path != reads.shownPath) fShowPathAs(reads.path, reads.shownPath);
+  return kExitDone;
+}
+
+int CommandRun::fReadsSource(const std::string& userPath, std::string& source) {
+  source = userPath;
+  for (const auto& kept : KeptStreams)
+    if (kept.first == userPath) source = kept.second;
+  if (source != userPath || !fIsStream(userPath)) return kExitDone;
+  const bool standardInput = userPath == kStandardInput;
+  source = fWorkFolder("stream") + (standardInput ? kStandardInputCopy : fBaseName(userPath));
+  errno = 0;
+  FILE* in = standardInput ? stdin : std::fopen(userPath.c_str(), "rb");
+  if (in == nullptr) {
+    fSayProblem("--reads " + userPath + ": can't be read: " + std::strerror(errno));
+    return kExitInput;
+  }
+  FILE* out = std::fopen(source.c_str(), "wb");
+  bool written = out != nullptr;
+  std::vector<char> chunk(size_t(1) << 16);
+  size_t got;
+  while (written && (got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0)
+    written = std::fwrite(chunk.data(), 1, got, out) == got;
+  const bool readWhole = std::ferror(in) == 0;
+  if (!standardInput) std::fclose(in);
+  if (out != nullptr && std::fclose(out) != 0) written = false;
+  if (!readWhole || !written) {
+    fPlatformRemove(source.c_str());
+    fSayProblem(readWhole ? "--out " + Settings.out + ": can't keep a copy of --reads " + userPath +
+                                " (disk full, file-size limit or no permission)"
+                          : "--reads " + userPath + ": can't be read to its end");
+    return readWhole ? kExitOutput : kExitInput;
+  }
+  KeptStreams.emplace_back(userPath, source);
+  return kExitDone;
+}
+
+int CommandRun::fOpenNotes() {
+  if (!fStandardWanted()) return kExitDone;
+  NotesPath = fWorkFolder(kNotesFolder) + kNotesFile;
+  if (ReadNotes.fOpen(NotesPath)) return kExitDone;
+  fSayProblem("--out " + Settings.out + ": can't be written (disk full or no permission)");
+  return kExitOutput;
+}
+
+ReadsOrigin CommandRun::fReadsOrigin(const PreparedInput& reads, Encoding handed) const {
+  std::string source = reads.shownPath;
+  for (const auto& kept : KeptStreams)
+    if (kept.first == reads.shownPath) source = kept.second;
+  return ::fReadsOrigin(reads, handed, source);
+}
+
+StandardRun CommandRun::fStandardRun(const std::string& readsStem, const ReadsOrigin& reads,
+                                     const Outcome& outcome) const {
+  StandardRun run;
+  run.directory = ResultDirectory;
+  run.shownOut = Settings.out;
+  run.genomeStem = GenomeStem;
+  run.chromosome = Chrom;
+  run.readsStem = readsStem;
+  run.reads = reads;
+  run.notesPath = NotesPath;
+  run.nativeFiles = outcome.written;
+  return run;
+}
+
+int CommandRun::fWriteStandard(const StandardRun& standard, const StandardWriter& writer, Outcome& outcome) {
+  const bool notesWhole = ReadNotes.fClose();
+  if (!fStandardWanted() || !outcome.fSucceeded()) return kExitDone;
+  if (!notesWhole) {
+    fSayProblem("--out " + Settings.out + ": writing the notes of the reads failed (disk full, file-size limit or "
+                "no permission); results of earlier runs are kept");
+    return kExitOutput;
+  }
+  fStage(Stage::kWriting);
+  std::string problem;
+  int code = writer(standard, outcome, problem);
+  if (code != kExitDone) {
     fSayProblem(problem);
     return code;
   }
-  if (reads.path != reads.shownPath) fShowPathAs(reads.path, reads.shownPath);
-  return kExitDone;
+  // G.genome comes with every command's files, whether its writer made it or not.
+  const std::string genomeFile = standard.directory + standard.genomeStem + ".genome";
+  for (const std::string& written : outcome.written)
+    if (written == genomeFile) return kExitDone;
+  if (!fWriteGenomeFile(standard.directory, standard.genomeStem, standard.chromosome, outcome).empty())
+    return kExitDone;
+  fSayProblem("--out " + Settings.out + ": writing " + standard.genomeStem +
+              ".genome failed (disk full, file-size limit or no permission); results of earlier runs are kept");
+  return kExitOutput;
 }
 
 std::string CommandRun::fHandOver(const PreparedInput& input, const std::string& folder, bool inPrivate) {

@@ -5,6 +5,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,9 +13,14 @@
 #include "cli/inputs.h"
 #include "cli/settings.h"
 #include "driver/outcome.h"
+#include "standard/standard.h"
 
 // key<TAB>value lines of a run summary, in order.
 using SummaryLines = std::vector<std::pair<std::string, std::string>>;
+
+// The writer of a command's standard files (standard/): 0, or the exit code
+// with the problem in one sentence.
+using StandardWriter = std::function<int(const StandardRun& run, Outcome& outcome, std::string& problem)>;
 
 class CommandRun {
  public:
@@ -37,7 +43,9 @@ class CommandRun {
   std::string fWorkFolder(const std::string& name);
 
   // The genome or reads in the encoding the procedure reads (converted into the
-  // private folder when needed). 0 or the exit code, the problem said.
+  // private folder when needed). 0 or the exit code, the problem said. Reads
+  // from standard input or a pipe are first kept whole in the private folder:
+  // the standard files read them again for the reads' names.
   int fPrepareGenome(Encoding want, PreparedInput& genome);
   int fPrepareReads(const std::string& userPath, Encoding want, PreparedInput& reads,
                     const std::string& folder = "reads");
@@ -64,6 +72,26 @@ class CommandRun {
   void fNote(const std::string& key, const std::string& value) { InputLines.emplace_back(key, value); }
   // The procedure that ran, when the command chose one of two (absent).
   void fNoteProcedure(const char* name) { Procedure = name; }
+
+  // The file that holds the reads of `userPath`: the user's own, or for
+  // standard input or a pipe a copy kept in the private folder. 0 or the exit code, said.
+  int fReadsSource(const std::string& userPath, std::string& source);
+
+  // Standard files: whether they are written (not with --no-standard).
+  bool fStandardWanted() const { return !Settings.noStandard; }
+  // Opens ReadNotes on a file of the private folder for a procedure whose
+  // standard files need its notes; nothing when they are not wanted. 0 or 3, said.
+  int fOpenNotes();
+  // Where the reads are read again by number: the user's file, or the kept
+  // copy of standard input or a pipe.
+  ReadsOrigin fReadsOrigin(const PreparedInput& reads, Encoding handed) const;
+  // What every writer needs: the private folder, the genome, the reads, the
+  // notes and the native files that `outcome` holds.
+  StandardRun fStandardRun(const std::string& readsStem, const ReadsOrigin& reads, const Outcome& outcome) const;
+  // After the procedure: closes the notes and, when it succeeded and standard
+  // files are wanted, writes them with `writer` and G.genome into the private
+  // folder, where they join `outcome.written`. 0 or the exit code, said.
+  int fWriteStandard(const StandardRun& standard, const StandardWriter& writer, Outcome& outcome);
 
   // The outcome of the procedure: the exit code, its message, and on success the
   // summary named `summaryName` and every written file renamed into --out.
@@ -94,6 +122,10 @@ class CommandRun {
   std::string PrivateFolder;    // inside OutDirectory, no trailing separator
   std::string ResultDirectory;  // PrivateFolder + separator
   SummaryLines InputLines;
+  std::string GenomeStem;   // G of the standard names
+  Chromosome Chrom;         // the genome as the standard files name it
+  std::string NotesPath;    // the read notes of the procedure, when opened
+  std::vector<std::pair<std::string, std::string>> KeptStreams;  // user's path, its copy
   std::vector<std::string> Committed;  // names put into --out, for the summary line
   const char* Procedure = nullptr;     // the procedure that ran; the command's own when null
   std::chrono::steady_clock::time_point Started;

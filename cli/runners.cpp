@@ -1,6 +1,7 @@
 #include "cli/runners.h"
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 #include "mapping/mapping.h"
 #include "parted/parted.h"
 #include "platform/platform.h"
+#include "standard/mapping_outputs.h"
+#include "standard/parted_outputs.h"
+#include "standard/standard.h"
 
 namespace {
 
@@ -52,11 +56,19 @@ bool fReadWhole(const std::string& path, std::string& text) {
   return !file.bad();
 }
 
+// How a command's standard files come about: whether its procedure notes its
+// reads (ReadNotes) while it runs, and the writer that runs after it.
+struct StandardStep {
+  bool notes;
+  StandardWriter writer;
+};
+
 // The procedures that find the coded genome already loaded (coverage,
 // stretches, once, assembly-test). `besideReads`: the ending of a file the
 // procedure writes beside its reads, which must come to lie in the private
 // folder; a log that names it names it in --out.
-int fRunOnLoadedGenome(CommandRun& run, GenomeProcedure procedure, const char* besideReads = nullptr) {
+int fRunOnLoadedGenome(CommandRun& run, GenomeProcedure procedure, const StandardStep& standard,
+                       const char* besideReads = nullptr) {
   const bool readsInPrivate = besideReads != nullptr;
   PreparedInput genome;
   PreparedInput reads;
@@ -70,30 +82,27 @@ int fRunOnLoadedGenome(CommandRun& run, GenomeProcedure procedure, const char* b
   if (readsPath.empty() || genomePath.empty()) return kExitOutput;
   if (readsInPrivate)
     fShowPathAs(fStripExtension(readsPath) + besideReads, run.fShownOutPath(reads.stem + besideReads));
+  if (standard.notes && (code = run.fOpenNotes()) != 0) return code;
   Outcome outcome;
   if (run.fLoadGenome(genomePath, outcome))
     outcome = procedure(run.fResultDirectory(), readsPath, genomePath, GenomeLength);
+  code = run.fWriteStandard(run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kCodes), outcome),
+                            standard.writer, outcome);
+  if (code != 0) return code;
   return run.fFinish(outcome, fSummaryName(reads.stem, run));
 }
 
 // Reads told by their content: raw code bytes (also gzip'd) go to the coded
-// procedure, everything else to the letter one. Standard input can be read
-// once only: it is taken as letters, and a coded one is coded again from them.
+// procedure, everything else to the letter one. Standard input is looked at in
+// the copy the run keeps of it.
 int fPrepareAbsentReads(CommandRun& run, PreparedInput& reads, bool& coded) {
   const std::string& userPath = run.settings().reads;
-  if (userPath == "-") {
-    int code = run.fPrepareReads(userPath, Encoding::kLetters, reads);
-    if (code != 0 || reads.kind != InputKind::kRawCoded) return code;
-    PreparedInput fromLetters;
-    code = run.fPrepareReads(reads.path, Encoding::kCodes, fromLetters, "stdin-coded");
-    if (code != 0) return code;
-    reads.path = fromLetters.path;
-    coded = true;
-    return 0;
-  }
+  std::string source;
+  int code = run.fReadsSource(userPath, source);
+  if (code != 0) return code;
   Recognition found;
   std::string why;
-  int code = fRecogniseInput(userPath, found, why);
+  code = fRecogniseInput(source, found, why);
   if (code != 0) {
     CommandRun::fSayProblem("--reads " + userPath + ": " + why);
     return code;
@@ -104,16 +113,33 @@ int fPrepareAbsentReads(CommandRun& run, PreparedInput& reads, bool& coded) {
 
 }  // namespace
 
-int fRunCoverage(CommandRun& run) { return fRunOnLoadedGenome(run, fMatchReadsT_VarSzO); }
+// The coverage files come from the procedure's tables, taken before it releases them.
+int fRunCoverage(CommandRun& run) {
+  std::unique_ptr<CoverageCapture> capture;
+  if (run.fStandardWanted()) capture = std::make_unique<CoverageCapture>(run.settings().depth);
+  auto writer = [&capture](const StandardRun& standard, Outcome& outcome, std::string& problem) {
+    return fWriteCoverageStandard(standard, *capture, outcome, problem);
+  };
+  return fRunOnLoadedGenome(run, fMatchReadsT_VarSzO, {false, writer});
+}
 
 // The kept stretches go beside the reads, as "_In.bin": the reads are handed
 // over inside the private folder, and the log names the file in --out.
-int fRunStretches(CommandRun& run) { return fRunOnLoadedGenome(run, fMapReadsOnToSeq, "_In.bin"); }
+int fRunStretches(CommandRun& run) {
+  return fRunOnLoadedGenome(run, fMapReadsOnToSeq, {true, fWriteStretchesStandard}, "_In.bin");
+}
 
 // The reads found many times go beside the reads, as "Many.bin".
-int fRunOnce(CommandRun& run) { return fRunOnLoadedGenome(run, fMapReadsOneInSeq, "Many.bin"); }
+int fRunOnce(CommandRun& run) {
+  auto writer = [](const StandardRun& standard, Outcome& outcome, std::string& problem) {
+    return fWriteOnceStandard(standard, outcome, problem);
+  };
+  return fRunOnLoadedGenome(run, fMapReadsOneInSeq, {true, writer}, "Many.bin");
+}
 
-int fRunAssemblyTest(CommandRun& run) { return fRunOnLoadedGenome(run, fTestGenomeSborka); }
+int fRunAssemblyTest(CommandRun& run) {
+  return fRunOnLoadedGenome(run, fTestGenomeSborka, {true, fWriteAssemblyTestStandard});
+}
 
 int fRunAbsent(CommandRun& run) {
   PreparedInput reads;
@@ -128,8 +154,12 @@ int fRunAbsent(CommandRun& run) {
   std::string readsPath = run.fHandOver(reads, "reads", false);
   std::string genomePath = run.fHandOver(genome, "genome", false);
   if (readsPath.empty() || genomePath.empty()) return kExitOutput;
+  if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = coded ? fReadsOutOfSeq(run.fResultDirectory(), readsPath, genomePath)
                           : fGetReadsThatOutOfSeq(run.fResultDirectory(), readsPath, genomePath);
+  const ReadsOrigin origin = run.fReadsOrigin(reads, coded ? Encoding::kCodes : Encoding::kLetters);
+  code = run.fWriteStandard(run.fStandardRun(reads.stem, origin, outcome), fWriteAbsentStandard, outcome);
+  if (code != 0) return code;
   return run.fFinish(outcome, fSummaryName(reads.stem, run));
 }
 
@@ -145,7 +175,14 @@ int fRunParted(CommandRun& run) {
   std::string readsPath = run.fHandOver(reads, "reads", false);
   std::string genomePath = run.fHandOver(genome, "genome", false);
   if (readsPath.empty() || genomePath.empty()) return kExitOutput;
+  if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fMatchReadsT_VarSzParted(run.fResultDirectory(), readsPath, genomePath, GenomeLength);
+  auto writer = [](const StandardRun& standard, Outcome& written, std::string& problem) {
+    return fWritePartedStandard(standard, written, problem);
+  };
+  code = run.fWriteStandard(run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kCodes), outcome), writer,
+                            outcome);
+  if (code != 0) return code;
   return run.fFinish(outcome, fSummaryName(reads.stem, run));
 }
 
@@ -197,7 +234,11 @@ int fRunPartedRate(CommandRun& run) {
   if (genomePath.empty()) return kExitOutput;
   Outcome outcome = fMatchReadsT_VarSzPartedRate(run.fResultDirectory(), rateFolder, genomePath, GenomeLength,
                                                  listPath);
-  return run.fFinish(outcome, fSummaryName(fInputStem(settings.list), run));
+  // The ratings are of the list, not of one reads file: T is the list's stem.
+  const std::string listStem = fInputStem(settings.list);
+  code = run.fWriteStandard(run.fStandardRun(listStem, ReadsOrigin(), outcome), fWritePartedRateStandard, outcome);
+  if (code != 0) return code;
+  return run.fFinish(outcome, fSummaryName(listStem, run));
 }
 
 int fRunCircularRna(CommandRun& run) {
@@ -220,7 +261,14 @@ int fRunCircularRna(CommandRun& run) {
                                             {"rMinSz", std::to_string(MinReadSize)},
                                             {"rMaxSz", std::to_string(MaxReadSize)}});
   if (params.empty()) return kExitUsage;
+  if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fIdentifyCircularRna(params);
+  auto writer = [](const StandardRun& standard, Outcome& written, std::string& problem) {
+    return fWriteCircrnaStandard(standard, written, problem);
+  };
+  code = run.fWriteStandard(run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kLetters), outcome),
+                            writer, outcome);
+  if (code != 0) return code;
   return run.fFinish(outcome, fSummaryName(reads.stem, run));
 }
 
@@ -251,7 +299,16 @@ int fRunRandExt(CommandRun& run) {
                                             {"mutTipSz", std::to_string(settings.tip)},
                                             {"misNu", std::to_string(settings.mismatches)}});
   if (params.empty()) return kExitUsage;
+  if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fCutRnaWithReplacedEnd(params);
+  // Also when no read was detected: the standard files then hold no site.
+  StandardRun standard = run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kLetters), outcome);
+  standard.experiment = fExperimentName(settings.id, reads.stem);
+  standard.immutSz = settings.immut;
+  standard.tipSz = settings.tip;
+  standard.misNu = settings.mismatches;
+  code = run.fWriteStandard(standard, fWriteRandextStandard, outcome);
+  if (code != 0) return code;
   std::string experiment = fExperimentName(settings.id, reads.stem) +
                            fSizesName(settings.immut, settings.tip, settings.mismatches);
   return run.fFinish(outcome, experiment + ".randext.summary.tsv");
@@ -301,15 +358,27 @@ int fRunRandExtTasks(CommandRun& run) {
                                             {"pthTaskList", taskPath}});
   if (params.empty()) return kExitUsage;
 
-  bool placed = true;
+  // Each task's notes are closed when it ends, turned into its standard files
+  // with its own files, and begun anew for the next task.
+  const ReadsOrigin origin = run.fReadsOrigin(reads, Encoding::kLetters);
+  int taskCode = 0;
   auto onTask = [&](const Outcome& task, int index) {
-    if (!task.fSucceeded()) return false;
     const TaskSizes& sizes = tasks.tasks[static_cast<size_t>(index) < tasks.tasks.size() ? index : 0];
+    Outcome part = task;
+    StandardRun standard = run.fStandardRun(reads.stem, origin, part);
+    standard.experiment = tasks.identity;
+    standard.immutSz = sizes.immut;
+    standard.tipSz = sizes.tip;
+    standard.misNu = sizes.mismatches;
+    taskCode = run.fWriteStandard(standard, fWriteRandextStandard, part);
+    if (taskCode != 0 || !part.fSucceeded()) return false;
     std::string name = tasks.identity + fSizesName(sizes.immut, sizes.tip, sizes.mismatches);
-    placed = run.fCommitPart(task, name + ".randext-tasks.summary.tsv");
-    return placed && task.status == RunStatus::kCompleted;
+    if (!run.fCommitPart(part, name + ".randext-tasks.summary.tsv")) taskCode = kExitOutput;
+    if (taskCode == 0 && part.status == RunStatus::kCompleted) taskCode = run.fOpenNotes();
+    return taskCode == 0 && part.status == RunStatus::kCompleted;
   };
+  if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fRunTaskList(params, onTask);
-  if (!placed) return kExitOutput;
+  if (taskCode != 0) return taskCode;
   return run.fReport(outcome);
 }

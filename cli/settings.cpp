@@ -61,6 +61,9 @@ int fReadSettings(const Command& command, const std::vector<std::string>& args, 
     return kExitUsage;
   }
   settings.quiet = line.switches.count("--quiet") != 0;
+  settings.noStandard = line.switches.count("--no-standard") != 0;
+  settings.depth = line.switches.count("--depth") != 0;
+  settings.report = line.switches.count("--report") != 0;
 
   // Values of the parameter file, for the keys this command uses; the command line wins.
   std::map<std::string, GivenValue> values;
@@ -115,6 +118,10 @@ int fReadSettings(const Command& command, const std::vector<std::string>& args, 
       problem = fSourceName(option, found->second) + " is empty: give a path";
       return kExitUsage;
     }
+  }
+  if (settings.depth && settings.noStandard) {
+    problem = "--depth asks for standard files that --no-standard leaves out; give one of them";
+    return kExitUsage;
   }
   if (settings.minSize > settings.maxSize) {
     problem = "--min " + std::to_string(settings.minSize) + " is above --max " + std::to_string(settings.maxSize);

@@ -28,6 +28,9 @@ struct RunSettings {
   int32_t maxHits = kDefaultHitStopLimit;
   bool quiet = false;
   bool help = false;
+  bool noStandard = false;  // --no-standard: the native files only
+  bool depth = false;       // --depth (coverage): the per-base depth files too
+  bool report = false;      // --report: report.html of --out once the results are in place
 };
 
 // Fills `settings` from the words after the command's name. Returns 0, or the

@@ -19,10 +19,11 @@
 #include "driver/loaders.h"
 #include "driver/notes.h"
 #include "mapping/mapping.h"
-#include "mapping/read_mapping_support.h"
 #include "standard/bedtools_check.h"
 #include "standard/mapping_outputs.h"
 #include "support/direct_run.h"
+#include "support/run_folder.h"
+#include "support/sequences.h"
 
 namespace {
 
