@@ -9,6 +9,7 @@
 #   windows  the Windows cross build (`make windows`): MinGW-w64
 #   wine     the Windows end-to-end checks (`make windows-test`): Wine
 #   bench    the scripts in bench/: python3, /usr/bin/time
+#   checks   the tests that use real outside tools (CI): bedtools, chromium, python3
 set -euo pipefail
 
 # Whether any of the paths exists: libraries live under a multiarch folder
@@ -33,6 +34,7 @@ probe() {
         have_file /usr/lib/*/libhts.so /usr/lib/*/libhts.a /usr/lib/libhts.so /usr/local/lib/libhts.so ;;
     g++-mingw-w64-x86-64-posix) command -v x86_64-w64-mingw32-g++-posix >/dev/null ;;
     wine64) [ -x /usr/lib/wine/wine64 ] ;;
+    bedtools | chromium) command -v "$1" >/dev/null ;;
     *) return 1 ;;
   esac
 }
@@ -43,7 +45,8 @@ packages_of() {
     windows) echo cmake make g++-mingw-w64-x86-64-posix ;;
     wine) echo wine64 ;;
     bench) echo python3 time ;;
-    *) echo "install-deps: unknown group $1 (build, windows, wine, bench)" >&2; return 2 ;;
+    checks) echo bedtools chromium python3 ;;
+    *) echo "install-deps: unknown group $1 (build, windows, wine, bench, checks)" >&2; return 2 ;;
   esac
 }
 
