@@ -413,7 +413,16 @@ bool fRating(const fs::path& dir, const std::string& name, Section& section) {
       largest = std::max<int64_t>(largest, p);
     }
   }
-  const std::string stem = name.substr(0, name.size() - std::strlen("_RatingLog.txt"));
+  std::string stem = name.substr(0, name.size() - std::strlen("_RatingLog.txt"));
+  // The rating log carries no stem: the list's own summary names it.
+  std::error_code error;
+  const bool unnamed = stem.empty();
+  for (fs::directory_iterator it(dir, error), end; unnamed && !error && it != end; it.increment(error)) {
+    std::string other = it->path().filename().string();
+    if (!fEndsWith(other, ".parted-rate.summary.tsv")) continue;
+    other.resize(other.size() - std::strlen(".parted-rate.summary.tsv"));
+    if (stem.empty() || other < stem) stem = other;  // the first by name, whatever the listing order
+  }
   Facts summary = fSummary(dir, stem, "parted-rate");
   int64_t length = fGenomeLength(summary, largest);
   section.sortKey = stem + ".parted-rate";

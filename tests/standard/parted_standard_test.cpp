@@ -212,7 +212,8 @@ void fExpectRotations(const std::string& tsv, const std::vector<Planted>& reads,
     EXPECT_EQ(bases, fUpper(f[6])) << what << ": " << lines[i];
     const std::string leftPart = bases.substr(0, static_cast<size_t>(left));
     const std::string rightPart = bases.substr(static_cast<size_t>(left));
-    const std::string read = f[1] == "+" ? rightPart + leftPart : fReverseComplement(leftPart) + fReverseComplement(rightPart);
+    const std::string read =
+        f[1] == "+" ? rightPart + leftPart : fReverseComplement(leftPart) + fReverseComplement(rightPart);
     EXPECT_EQ(read, letters[f[0]]) << what << ": " << lines[i];
   }
 }
