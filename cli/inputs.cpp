@@ -607,7 +607,8 @@ static int fConvertGenome(const Source& source, const std::string& record, Encod
     return code;
   }
   const GenomeLetters& genome = chooser.genome();
-  out.recordName = raw ? out.stem : chooser.takenName();
+  // A record without a name (a bare ">" line) is called after its file, as a raw genome is.
+  out.recordName = raw || chooser.takenName().empty() ? out.stem : chooser.takenName();
   out.length = static_cast<int64_t>(genome.bases.size());
   const bool asItStands = raw && !source.found.compressed && fRawEncoding(source.found.kind) == want &&
                           lineFeeds == 0 && genome.blanks == 0;

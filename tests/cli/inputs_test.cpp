@@ -374,6 +374,8 @@ TEST(PreparedGenome, RawGenomesAreHandedOverOrConvertedAndRecordsChosen) {
       {"codes for letters", "g.bin", fCodes("GATT") + "\n", "plain", "", Encoding::kLetters, 0, "GATT", false},
       {"gzip letters", "g.txt.gz", "ACGT", "gzip", "", Encoding::kLetters, 0, "ACGT", false},
       {"the chosen record", "g.fa", several, "plain", "chr2", Encoding::kLetters, 0, "CCGGTT", false},
+      {"a record without a name is called after its file", "g.fa", ">\nAC\n", "plain", "", Encoding::kLetters, 0,
+       "AC", false},
       {"several records", "g.fa", several, "gzip", "", Encoding::kLetters, 1,
        "--genome {IN}: holds 3 records (chr1, chr2, plasmid); vantrels holds one genome: choose one with --record NAME"},
       {"a record that is not there", "g.fa", several, "plain", "chr3", Encoding::kLetters, 1,
