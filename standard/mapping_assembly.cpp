@@ -1,6 +1,5 @@
 // The standard files of assembly-test: its counts as a key/value table, and
 // the reads it counts as not correct, named, with the position where they were.
-#include <new>
 
 #include "standard/mapping_outputs.h"
 #include "standard/mapping_shared.h"
@@ -11,7 +10,6 @@ const char kNonCorrectEnding[] = ".assembly-test.noncorrect.tsv";
 const std::vector<const char*> kCountsColumns = {"key", "value"};
 const std::vector<const char*> kNonCorrectColumns = {"read_name", "position_1based"};
 const char kGenomeKey[] = "genome";
-const char kNoMemory[] = "out of memory while writing the standard files";
 
 int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
   const std::string countsName = run.genomeStem + kCountsEnding;
@@ -28,36 +26,23 @@ int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
   if (!counts.fClose(outcome)) return fCantWrite(run, countsName, problem);
 
   NoteStream<NonCorrectNote> notes;
-  if (!notes.fOpen(run.notesPath)) {
-    problem = kNotesUnreadable;
-    return kStandardOutputFailed;
-  }
+  if (!fOpenNotes(notes, run, problem)) return kStandardOutputFailed;
   const std::string name = run.readsStem + kNonCorrectEnding;
   TsvFile table;
   if (!table.fOpen(run.directory + name, kNonCorrectColumns, outcome)) return fCantWrite(run, name, problem);
-  ReadsAgain reads(run.reads);
-  NonCorrectNote note;
-  while (notes.fNext(note)) {
-    int code = reads.fSeek(note.readNumber, problem);
-    if (code != 0) return code;
-    table.fText(reads.fRead().fName());
+  auto row = [&](const NonCorrectNote& note, const ReadNameResolver& read) {
+    table.fText(read.fName());
     table.fNumber(note.position);
     table.fEndRow();
-  }
-  if (notes.fBroken()) {
-    problem = kNotesUnreadable;
-    return kStandardOutputFailed;
-  }
+    return 0;
+  };
+  int code = fForEachNotedRead(notes, run.reads, problem, row);
+  if (code != 0) return code;
   if (!table.fClose(outcome)) return fCantWrite(run, name, problem);
   return kStandardDone;
 }
 }  // namespace
 
 int fWriteAssemblyTestStandard(const StandardRun& run, Outcome& outcome, std::string& problem) {
-  try {
-    return fWrite(run, outcome, problem);
-  } catch (const std::bad_alloc&) {
-    problem = kNoMemory;
-    return kStandardNoMemory;
-  }
+  return fWriteWithinMemory(problem, [&] { return fWrite(run, outcome, problem); });
 }

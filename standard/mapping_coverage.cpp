@@ -15,7 +15,6 @@ const char* const kEndings[CoverageCapture::kFiles] = {".coverage.plus.bedGraph"
 const char kValueFormat[] = "%.2f";
 const char kNativeWeightFormat[] = "%4.2lf";
 const char kNotTaken[] = "the coverage tables were not handed over by the run (an error of vantrels)";
-const char kNoMemory[] = "out of memory while writing the standard files";
 
 // A placement's weight over the bases it covers is kept in units of 2^-30:
 // exact integers, so that what a placement adds where it starts it takes
@@ -120,7 +119,7 @@ void CoverageCapture::fTake(const CoverageTables& tables) {
 int fWriteCoverageStandard(const StandardRun& run, CoverageCapture& capture, Outcome& outcome,
                            std::string& problem) {
   if (capture.OutOfMemory) {
-    problem = kNoMemory;
+    problem = kWritingOutOfMemory;
     return kStandardNoMemory;
   }
   if (!capture.Taken) {
@@ -130,7 +129,7 @@ int fWriteCoverageStandard(const StandardRun& run, CoverageCapture& capture, Out
   if (fWriteGenomeFile(run.directory, run.genomeStem, run.chromosome, outcome).empty())
     return fCantWrite(run, run.genomeStem + ".genome", problem);
   const int files = capture.Depth ? CoverageCapture::kFiles : CoverageCapture::kDepthPlus;
-  try {
+  return fWriteWithinMemory(problem, [&] {
     for (int file = 0; file < files; ++file) {
       BedGraphFile graph(run.chromosome, kValueFormat);
       for (const CoverageCapture::Stretch& line : capture.Stretches[file])
@@ -139,9 +138,6 @@ int fWriteCoverageStandard(const StandardRun& run, CoverageCapture& capture, Out
       const std::string name = run.readsStem + kEndings[file];
       if (!graph.fWrite(run.directory + name, outcome)) return fCantWrite(run, name, problem);
     }
-  } catch (const std::bad_alloc&) {
-    problem = kNoMemory;
-    return kStandardNoMemory;
-  }
-  return kStandardDone;
+    return kStandardDone;
+  });
 }

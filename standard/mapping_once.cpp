@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 #include "standard/mapping_outputs.h"
 #include "standard/mapping_shared.h"
@@ -17,7 +16,6 @@ const char kScratchPart[] = ".once.part";
 const char kNativeClustersEnding[] = "_Clust.txt";
 const char kClusterName[] = "cluster";
 const char kNoClusterTable[] = "the run's cluster table could not be read back";
-const char kNoMemory[] = "out of memory while writing the standard files";
 // Only the upper strand is searched: every read and cluster lies on it. The
 // score of a read placed once is BED's "no score".
 constexpr char kUpperStrand = '+';
@@ -81,32 +79,23 @@ int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem, size_
     return kStandardOutputFailed;
   }
   NoteStream<PlacementNote> notes;
-  if (!notes.fOpen(run.notesPath)) {
-    problem = kNotesUnreadable;
-    return kStandardOutputFailed;
-  }
+  if (!fOpenNotes(notes, run, problem)) return kStandardOutputFailed;
 
   const std::string onceName = run.readsStem + kOnceEnding;
   SortedBed once(chromosome, run.directory + run.readsStem + kScratchPart, linesInMemory);
   ChosenReadsFile many;
   if (!many.fOpen(run, kManyPart, outcome)) return fCantWrite(run, many.fName(), problem);
-  ReadsAgain reads(run.reads);
-  PlacementNote note;
-  while (notes.fNext(note)) {
-    int code = reads.fSeek(note.readNumber, problem);
-    if (code != 0) return code;
+  int code = fForEachNotedRead(notes, run.reads, problem, [&](const PlacementNote& note, const ReadNameResolver& read) {
     if (note.places != kPlacedOnce) {
-      many.fAdd(reads.fRead());
-      continue;
+      many.fAdd(read);
+      return 0;
     }
-    if (!once.fAdd(note.position, note.readLength, reads.fRead().fName(), kNoScore, kUpperStrand))
+    if (!once.fAdd(note.position, note.readLength, read.fName(), kNoScore, kUpperStrand))
       return fCantWrite(run, onceName, problem);
     fCountRead(clusters, note.position);
-  }
-  if (notes.fBroken()) {
-    problem = kNotesUnreadable;
-    return kStandardOutputFailed;
-  }
+    return 0;
+  });
+  if (code != 0) return code;
   if (!many.fClose(outcome)) return fCantWrite(run, many.fName(), problem);
   if (!once.fWrite(run.directory + onceName, outcome)) return fCantWrite(run, onceName, problem);
 
@@ -121,10 +110,5 @@ int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem, size_
 }  // namespace
 
 int fWriteOnceStandard(const StandardRun& run, Outcome& outcome, std::string& problem, size_t linesInMemory) {
-  try {
-    return fWrite(run, outcome, problem, linesInMemory);
-  } catch (const std::bad_alloc&) {
-    problem = kNoMemory;
-    return kStandardNoMemory;
-  }
+  return fWriteWithinMemory(problem, [&] { return fWrite(run, outcome, problem, linesInMemory); });
 }

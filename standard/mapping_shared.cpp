@@ -6,7 +6,6 @@
 #include <tuple>
 
 namespace {
-const char kCantWrite[] = ": cannot be written (disk full, file-size limit or no permission)";
 const char kFastqEnding[] = ".fastq";
 const char kFastaEnding[] = ".fasta";
 const char kRunEnding[] = ".bed";
@@ -73,11 +72,6 @@ struct LaterLine {
 }  // namespace
 
 const char kNotesUnreadable[] = "the run's notes of its reads could not be read back";
-
-int fCantWrite(const StandardRun& run, const std::string& name, std::string& problem) {
-  problem = (run.shownOut.empty() ? name : run.shownOut + "/" + name) + kCantWrite;
-  return kStandardOutputFailed;
-}
 
 int ReadsAgain::fSeek(uint32_t readNumber, std::string& problem) {
   if (!Opened) {

@@ -10,54 +10,17 @@
 #include <vector>
 
 #include "standard/standard.h"
-
-// The notes of one record type, in the order the procedure wrote them.
-template <class Note>
-class NoteStream {
- public:
-  NoteStream() = default;
-  ~NoteStream() {
-    if (File != nullptr) std::fclose(File);
-  }
-  NoteStream(const NoteStream&) = delete;
-  NoteStream& operator=(const NoteStream&) = delete;
-
-  // An empty path is a run without notes; false when the file can't be opened.
-  bool fOpen(const std::string& path) {
-    if (path.empty()) return true;
-    File = std::fopen(path.c_str(), "rb");
-    return File != nullptr;
-  }
-  // The next note; false at the end, or when the file breaks (fBroken()).
-  bool fNext(Note& note) {
-    if (At == Batch.size() && !fFill()) return false;
-    note = Batch[At++];
-    return true;
-  }
-  bool fBroken() const { return Broken; }
-
- private:
-  bool fFill() {
-    if (File == nullptr) return false;
-    Batch.resize(kBatch);
-    const size_t bytes = std::fread(Batch.data(), 1, kBatch * sizeof(Note), File);
-    // A partial record at the end would be a note cut short.
-    if (std::ferror(File) != 0 || bytes % sizeof(Note) != 0) Broken = true;
-    Batch.resize(bytes / sizeof(Note));
-    At = 0;
-    return !Batch.empty();
-  }
-  static constexpr size_t kBatch = size_t(1) << 16;
-  FILE* File = nullptr;
-  std::vector<Note> Batch;
-  size_t At = 0;
-  bool Broken = false;
-};
+#include "standard/writing.h"
 
 extern const char kNotesUnreadable[];
 
-// `name` (a file of the run) could not be written: the sentence and the exit code.
-int fCantWrite(const StandardRun& run, const std::string& name, std::string& problem);
+// The run's notes opened; false, with `problem` set, when they can't be.
+template <class Note>
+bool fOpenNotes(NoteStream<Note>& notes, const StandardRun& run, std::string& problem) {
+  if (notes.fOpen(run.notesPath)) return true;
+  problem = kNotesUnreadable;
+  return false;
+}
 
 // The reads of the input, taken again in ascending read numbers; opened at
 // the first read asked for, so that a run that names no read never reads them.
@@ -73,6 +36,22 @@ class ReadsAgain {
   ReadNameResolver Resolver;
   bool Opened = false;
 };
+
+// Each note in turn with the input read it names: onRead(note, read) gives 0
+// to go on, or an exit code with `problem` set. 0 once every note is taken.
+template <class Note, class OnRead>
+int fForEachNotedRead(NoteStream<Note>& notes, const ReadsOrigin& origin, std::string& problem, OnRead onRead) {
+  ReadsAgain reads(origin);
+  Note note;
+  while (notes.fNext(note)) {
+    int code = reads.fSeek(note.readNumber, problem);
+    if (code == 0) code = onRead(note, reads.fRead());
+    if (code != 0) return code;
+  }
+  if (!notes.fBroken()) return kStandardDone;
+  problem = kNotesUnreadable;
+  return kStandardOutputFailed;
+}
 
 // Chosen reads as FASTQ when the input has qualities, else as FASTA: the file
 // S + `part` + ".fastq" or ".fasta".

@@ -3,7 +3,6 @@
 // with the read's name and where its junction lies. The notes name the reads;
 // sorted as the procedure sorted its hits, they meet the table's rows one for one.
 #include <algorithm>
-#include <new>
 #include <tuple>
 #include <vector>
 
@@ -20,7 +19,6 @@ const std::vector<const char*> kColumns = {"read_name",        "strand",        
                                            "segment_text"};
 const char kTableUnreadable[] = "the run's native hit table could not be read back";
 const char kTableDisagrees[] = "the run's native hit table and its notes of the hits disagree";
-const char kNoMemory[] = "out of memory while writing the standard files";
 
 bool fLower(const PartedNote& note) { return note.strand == kLowerPartedNote; }
 
@@ -57,14 +55,6 @@ class StartCounts {
  private:
   std::vector<std::pair<bool, int64_t>> Starts;
 };
-
-bool fReadNotes(const std::string& path, std::vector<PartedNote>& notes) {
-  NoteStream<PartedNote> stream;
-  if (!stream.fOpen(path)) return false;
-  PartedNote note;
-  while (stream.fNext(note)) notes.push_back(note);
-  return !stream.fBroken();
-}
 
 // Whether the table's row is the note's hit: strand, position, the segment as
 // long as the read with its upper-case seed where the note puts it.
@@ -204,10 +194,5 @@ std::string fNativeFile(const StandardRun& run, const char* ending) {
 
 int fWriteHitStandard(const StandardRun& run, const char* ending, NativeHitTable& table, Outcome& outcome,
                       std::string& problem, size_t linesInMemory) {
-  try {
-    return fWrite(run, ending, table, outcome, problem, linesInMemory);
-  } catch (const std::bad_alloc&) {
-    problem = kNoMemory;
-    return kStandardNoMemory;
-  }
+  return fWriteWithinMemory(problem, [&] { return fWrite(run, ending, table, outcome, problem, linesInMemory); });
 }

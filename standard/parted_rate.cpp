@@ -4,7 +4,6 @@
 // of equal rating side by side merged.
 #include <cstdlib>
 #include <fstream>
-#include <new>
 
 #include "standard/mapping_shared.h"
 #include "standard/parted_outputs.h"
@@ -14,7 +13,6 @@ const char kNativeEnding[] = "_RatingLog.txt";
 const char kEnding[] = ".parted-rate.bedGraph";
 const char kHeaderEnd[] = "pos\trating";
 const char kNoTable[] = "the run's rating log could not be read back";
-const char kNoMemory[] = "out of memory while writing the standard files";
 // Ratings count reads files: whole numbers.
 const char kRatingFormat[] = "%.0f";
 
@@ -62,10 +60,5 @@ int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
 }  // namespace
 
 int fWritePartedRateStandard(const StandardRun& run, Outcome& outcome, std::string& problem) {
-  try {
-    return fWrite(run, outcome, problem);
-  } catch (const std::bad_alloc&) {
-    problem = kNoMemory;
-    return kStandardNoMemory;
-  }
+  return fWriteWithinMemory(problem, [&] { return fWrite(run, outcome, problem); });
 }

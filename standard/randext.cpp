@@ -3,13 +3,12 @@
 // matcher wrote beside its hit files.
 #include <algorithm>
 #include <cstdio>
-#include <new>
 #include <tuple>
 #include <vector>
 
 #include "endreplace/replaced_end.h"
 #include "endreplace/site_table.h"
-#include "standard/standard.h"
+#include "standard/writing.h"
 
 namespace {
 const char kSitesEnding[] = ".sites.bed";
@@ -19,8 +18,6 @@ const char kEntropyFormat[] = "%6.4f";
 const std::vector<const char*> kTipsColumns = {"position_1based", "strand", "reads_at_site", "entropy",
                                                "tip", "reads_with_tip", "read_names"};
 const char kNotesUnreadable[] = "the run's notes of its hits could not be read back";
-const char kNoMemory[] = "out of memory while writing the standard files";
-const char kCantWrite[] = ": cannot be written (disk full, file-size limit or no permission)";
 
 // A site: the hits of one strand position reached by two reads or more.
 struct Site {
@@ -29,26 +26,6 @@ struct Site {
   size_t begin, end;  // its notes, sorted by tip, then read
   double entropy;
 };
-
-// Every note of the notes file; false when it can't be read whole.
-bool fReadNotes(const std::string& path, std::vector<HitNote>& notes) {
-  notes.clear();
-  if (path.empty()) return true;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  constexpr size_t kBatch = 1 << 16;
-  size_t bytes = 0;
-  do {
-    size_t before = notes.size();
-    notes.resize(before + kBatch);
-    bytes = std::fread(notes.data() + before, 1, kBatch * sizeof(HitNote), file);
-    notes.resize(before + (bytes + sizeof(HitNote) - 1) / sizeof(HitNote));
-  } while (bytes == kBatch * sizeof(HitNote));
-  // A partial record at the end would be a note cut short.
-  bool whole = std::ferror(file) == 0 && bytes % sizeof(HitNote) == 0;
-  std::fclose(file);
-  return whole;
-}
 
 void fTipLetters(uint32_t tip, int32_t tipSz, std::string& letters) {
   static const char kLetters[] = "ACGT";
@@ -92,15 +69,10 @@ int64_t fFirstBase(const Site& site, int32_t immutSz) {
   return site.strand == kLowerStrandNote ? site.posInSq - immutSz + 1 : site.posInSq;
 }
 
-int fFailed(const StandardRun& run, const std::string& name, std::string& problem) {
-  problem = (run.shownOut.empty() ? name : run.shownOut + "/" + name) + kCantWrite;
-  return kStandardOutputFailed;
-}
-
 int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
   const Chromosome& chromosome = run.chromosome;
   if (fWriteGenomeFile(run.directory, run.genomeStem, chromosome, outcome).empty())
-    return fFailed(run, run.genomeStem + ".genome", problem);
+    return fCantWrite(run, run.genomeStem + ".genome", problem);
 
   std::vector<HitNote> notes;
   if (!fReadNotes(run.notesPath, notes)) {
@@ -129,7 +101,7 @@ int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
   BedFile bed(chromosome);
   TsvFile tips;
   if (!tips.fOpen(run.directory + base + kTipsEnding, kTipsColumns, outcome))
-    return fFailed(run, base + kTipsEnding, problem);
+    return fCantWrite(run, base + kTipsEnding, problem);
   std::string tipText, siteTips;
   for (const Site& site : sites) {
     const char strand = site.strand == kLowerStrandNote ? '-' : '+';
@@ -157,8 +129,8 @@ int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
     }
     bed.fAdd(fFirstBase(site, run.immutSz), run.immutSz, siteTips, size, strand);
   }
-  if (!tips.fClose(outcome)) return fFailed(run, base + kTipsEnding, problem);
-  if (!bed.fWrite(run.directory + base + kSitesEnding, outcome)) return fFailed(run, base + kSitesEnding, problem);
+  if (!tips.fClose(outcome)) return fCantWrite(run, base + kTipsEnding, problem);
+  if (!bed.fWrite(run.directory + base + kSitesEnding, outcome)) return fCantWrite(run, base + kSitesEnding, problem);
   return kStandardDone;
 }
 }  // namespace
@@ -169,10 +141,5 @@ std::string fRandextStandardBase(const StandardRun& run) {
 }
 
 int fWriteRandextStandard(const StandardRun& run, Outcome& outcome, std::string& problem) {
-  try {
-    return fWrite(run, outcome, problem);
-  } catch (const std::bad_alloc&) {
-    problem = kNoMemory;
-    return kStandardNoMemory;
-  }
+  return fWriteWithinMemory(problem, [&] { return fWrite(run, outcome, problem); });
 }
