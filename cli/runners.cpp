@@ -56,6 +56,57 @@ bool fReadWhole(const std::string& path, std::string& text) {
   return !file.bad();
 }
 
+// The genome and the reads of --reads prepared in the encoding the procedure
+// reads, the reads noted in the summary. 0, or the exit code.
+int fPrepareInputs(CommandRun& run, Encoding encoding, PreparedInput& genome, PreparedInput& reads) {
+  int code = run.fPrepareGenome(encoding, genome);
+  if (code == 0) code = run.fPrepareReads(run.settings().reads, encoding, reads);
+  if (code == 0) run.fNoteInput("reads", reads);
+  return code;
+}
+
+// Both inputs handed over to the procedure; false when they can't be.
+bool fHandOverInputs(CommandRun& run, const PreparedInput& genome, const PreparedInput& reads, std::string& genomePath,
+                     std::string& readsPath, bool readsInPrivate = false) {
+  readsPath = run.fHandOver(reads, "reads", readsInPrivate);
+  genomePath = run.fHandOver(genome, "genome", false);
+  return !readsPath.empty() && !genomePath.empty();
+}
+
+// The parameter file of a procedure that takes one: the result directory and
+// both inputs, then `more`. Empty when it can't be written.
+std::string fParamFileFor(CommandRun& run, const std::string& genomePath, const std::string& readsPath,
+                          const ParamEntries& more) {
+  std::string resultDirectory = run.fResultDirectory();
+  resultDirectory.pop_back();
+  ParamEntries entries = {{"diRes", resultDirectory}, {"pthGnm", genomePath}, {"pthReads", readsPath}};
+  entries.insert(entries.end(), more.begin(), more.end());
+  return run.fWriteParamFile(entries);
+}
+
+// A file the run writes for its procedure into the private folder, shown as `shownAs`.
+bool fWriteRunFile(CommandRun& run, const std::string& name, const std::string& text, const std::string& shownAs,
+                   std::string& path) {
+  path = run.fResultDirectory() + name;
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+  file.close();
+  if (!file) {
+    CommandRun::fSayProblem("--out " + run.settings().out + ": can't be written (disk full or no permission)");
+    return false;
+  }
+  fShowPathAs(path, shownAs);
+  return true;
+}
+
+// The standard files of a run of reads named `stem`, then the files moved into --out.
+int fWriteAndFinish(CommandRun& run, const std::string& stem, const ReadsOrigin& origin, const StandardWriter& writer,
+                    Outcome& outcome) {
+  int code = run.fWriteStandard(run.fStandardRun(stem, origin, outcome), writer, outcome);
+  if (code != 0) return code;
+  return run.fFinish(outcome, fSummaryName(stem, run));
+}
+
 // How a command's standard files come about: whether its procedure notes its
 // reads (ReadNotes) while it runs, and the writer that runs after it.
 struct StandardStep {
@@ -70,26 +121,19 @@ struct StandardStep {
 int fRunOnLoadedGenome(CommandRun& run, GenomeProcedure procedure, const StandardStep& standard,
                        const char* besideReads = nullptr) {
   const bool readsInPrivate = besideReads != nullptr;
-  PreparedInput genome;
-  PreparedInput reads;
-  int code = run.fPrepareGenome(Encoding::kCodes, genome);
-  if (code == 0) code = run.fPrepareReads(run.settings().reads, Encoding::kCodes, reads);
+  PreparedInput genome, reads;
+  int code = fPrepareInputs(run, Encoding::kCodes, genome, reads);
   if (code != 0) return code;
-  run.fNoteInput("reads", reads);
   fNoteScope(run);
-  std::string readsPath = run.fHandOver(reads, "reads", readsInPrivate);
-  std::string genomePath = run.fHandOver(genome, "genome", false);
-  if (readsPath.empty() || genomePath.empty()) return kExitOutput;
+  std::string genomePath, readsPath;
+  if (!fHandOverInputs(run, genome, reads, genomePath, readsPath, readsInPrivate)) return kExitOutput;
   if (readsInPrivate)
     fShowPathAs(fStripExtension(readsPath) + besideReads, run.fShownOutPath(reads.stem + besideReads));
   if (standard.notes && (code = run.fOpenNotes()) != 0) return code;
   Outcome outcome;
   if (run.fLoadGenome(genomePath, outcome))
     outcome = procedure(run.fResultDirectory(), readsPath, genomePath, GenomeLength);
-  code = run.fWriteStandard(run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kCodes), outcome),
-                            standard.writer, outcome);
-  if (code != 0) return code;
-  return run.fFinish(outcome, fSummaryName(reads.stem, run));
+  return fWriteAndFinish(run, reads.stem, run.fReadsOrigin(reads, Encoding::kCodes), standard.writer, outcome);
 }
 
 // Reads told by their content: raw code bytes (also gzip'd) go to the coded
@@ -151,39 +195,29 @@ int fRunAbsent(CommandRun& run) {
   run.fNoteInput("reads", reads);
   run.fNoteProcedure(coded ? "fReadsOutOfSeq" : "fGetReadsThatOutOfSeq");
   fNoteScope(run);
-  std::string readsPath = run.fHandOver(reads, "reads", false);
-  std::string genomePath = run.fHandOver(genome, "genome", false);
-  if (readsPath.empty() || genomePath.empty()) return kExitOutput;
+  std::string genomePath, readsPath;
+  if (!fHandOverInputs(run, genome, reads, genomePath, readsPath)) return kExitOutput;
   if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = coded ? fReadsOutOfSeq(run.fResultDirectory(), readsPath, genomePath)
                           : fGetReadsThatOutOfSeq(run.fResultDirectory(), readsPath, genomePath);
   const ReadsOrigin origin = run.fReadsOrigin(reads, coded ? Encoding::kCodes : Encoding::kLetters);
-  code = run.fWriteStandard(run.fStandardRun(reads.stem, origin, outcome), fWriteAbsentStandard, outcome);
-  if (code != 0) return code;
-  return run.fFinish(outcome, fSummaryName(reads.stem, run));
+  return fWriteAndFinish(run, reads.stem, origin, fWriteAbsentStandard, outcome);
 }
 
 int fRunParted(CommandRun& run) {
-  PreparedInput genome;
-  PreparedInput reads;
-  int code = run.fPrepareGenome(Encoding::kCodes, genome);
-  if (code == 0) code = run.fPrepareReads(run.settings().reads, Encoding::kCodes, reads);
+  PreparedInput genome, reads;
+  int code = fPrepareInputs(run, Encoding::kCodes, genome, reads);
   if (code != 0) return code;
-  run.fNoteInput("reads", reads);
   fNoteScope(run);
   run.fNote("max_hits", std::to_string(HitStopLimit));
-  std::string readsPath = run.fHandOver(reads, "reads", false);
-  std::string genomePath = run.fHandOver(genome, "genome", false);
-  if (readsPath.empty() || genomePath.empty()) return kExitOutput;
+  std::string genomePath, readsPath;
+  if (!fHandOverInputs(run, genome, reads, genomePath, readsPath)) return kExitOutput;
   if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fMatchReadsT_VarSzParted(run.fResultDirectory(), readsPath, genomePath, GenomeLength);
   auto writer = [](const StandardRun& standard, Outcome& written, std::string& problem) {
     return fWritePartedStandard(standard, written, problem);
   };
-  code = run.fWriteStandard(run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kCodes), outcome), writer,
-                            outcome);
-  if (code != 0) return code;
-  return run.fFinish(outcome, fSummaryName(reads.stem, run));
+  return fWriteAndFinish(run, reads.stem, run.fReadsOrigin(reads, Encoding::kCodes), writer, outcome);
 }
 
 // Every reads file of the list is prepared on its own, into a numbered folder
@@ -220,84 +254,55 @@ int fRunPartedRate(CommandRun& run) {
   run.fNote("list", settings.list);
   run.fNote("listed_files", std::to_string(listed));
   fNoteScope(run);
-  std::string listPath = run.fResultDirectory() + "rate-list.txt";
-  std::ofstream listFile(listPath, std::ios::binary);
-  listFile << handedList;
-  listFile.close();
-  if (!listFile) {
-    CommandRun::fSayProblem("--out " + settings.out + ": can't be written (disk full or no permission)");
-    return kExitOutput;
-  }
+  std::string listPath;
+  if (!fWriteRunFile(run, "rate-list.txt", handedList, settings.list, listPath)) return kExitOutput;
   fShowPathAs(rateFolder, readsDir);
-  fShowPathAs(listPath, settings.list);
   std::string genomePath = run.fHandOver(genome, "genome", false);
   if (genomePath.empty()) return kExitOutput;
   Outcome outcome = fMatchReadsT_VarSzPartedRate(run.fResultDirectory(), rateFolder, genomePath, GenomeLength,
                                                  listPath);
   // The ratings are of the list, not of one reads file: T is the list's stem.
   const std::string listStem = fInputStem(settings.list);
-  code = run.fWriteStandard(run.fStandardRun(listStem, ReadsOrigin(), outcome), fWritePartedRateStandard, outcome);
-  if (code != 0) return code;
-  return run.fFinish(outcome, fSummaryName(listStem, run));
+  return fWriteAndFinish(run, listStem, ReadsOrigin(), fWritePartedRateStandard, outcome);
 }
 
 int fRunCircularRna(CommandRun& run) {
-  PreparedInput genome;
-  PreparedInput reads;
-  int code = run.fPrepareGenome(Encoding::kLetters, genome);
-  if (code == 0) code = run.fPrepareReads(run.settings().reads, Encoding::kLetters, reads);
+  PreparedInput genome, reads;
+  int code = fPrepareInputs(run, Encoding::kLetters, genome, reads);
   if (code != 0) return code;
-  run.fNoteInput("reads", reads);
   fNoteScope(run);
   run.fNote("max_hits", std::to_string(HitStopLimit));
-  std::string readsPath = run.fHandOver(reads, "reads", false);
-  std::string genomePath = run.fHandOver(genome, "genome", false);
-  if (readsPath.empty() || genomePath.empty()) return kExitOutput;
-  std::string resultDirectory = run.fResultDirectory();
-  resultDirectory.pop_back();
-  std::string params = run.fWriteParamFile({{"diRes", resultDirectory},
-                                            {"pthGnm", genomePath},
-                                            {"pthReads", readsPath},
-                                            {"rMinSz", std::to_string(MinReadSize)},
-                                            {"rMaxSz", std::to_string(MaxReadSize)}});
+  std::string genomePath, readsPath;
+  if (!fHandOverInputs(run, genome, reads, genomePath, readsPath)) return kExitOutput;
+  const ParamEntries scope = {{"rMinSz", std::to_string(MinReadSize)}, {"rMaxSz", std::to_string(MaxReadSize)}};
+  std::string params = fParamFileFor(run, genomePath, readsPath, scope);
   if (params.empty()) return kExitUsage;
   if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fIdentifyCircularRna(params);
   auto writer = [](const StandardRun& standard, Outcome& written, std::string& problem) {
     return fWriteCircrnaStandard(standard, written, problem);
   };
-  code = run.fWriteStandard(run.fStandardRun(reads.stem, run.fReadsOrigin(reads, Encoding::kLetters), outcome),
-                            writer, outcome);
-  if (code != 0) return code;
-  return run.fFinish(outcome, fSummaryName(reads.stem, run));
+  return fWriteAndFinish(run, reads.stem, run.fReadsOrigin(reads, Encoding::kLetters), writer, outcome);
 }
 
 int fRunRandExt(CommandRun& run) {
   const RunSettings& settings = run.settings();
-  PreparedInput genome;
-  PreparedInput reads;
-  int code = run.fPrepareGenome(Encoding::kLetters, genome);
-  if (code == 0) code = run.fPrepareReads(settings.reads, Encoding::kLetters, reads);
+  PreparedInput genome, reads;
+  int code = fPrepareInputs(run, Encoding::kLetters, genome, reads);
   if (code != 0) return code;
-  run.fNoteInput("reads", reads);
   run.fNote("experiment_id", settings.id);
   run.fNote("immut_size", std::to_string(settings.immut));
   run.fNote("tip_size", std::to_string(settings.tip));
   run.fNote("mismatches", std::to_string(settings.mismatches));
   // "blank" names the results after the reads' stem, taken from the path handed over.
-  std::string readsPath = run.fHandOver(reads, "reads", false);
-  std::string genomePath = run.fHandOver(genome, "genome", false);
-  if (readsPath.empty() || genomePath.empty()) return kExitOutput;
-  std::string resultDirectory = run.fResultDirectory();
-  resultDirectory.pop_back();
+  std::string genomePath, readsPath;
+  if (!fHandOverInputs(run, genome, reads, genomePath, readsPath)) return kExitOutput;
   // The sizes go in as the numbers themselves, so the names hold converted numbers only.
-  std::string params = run.fWriteParamFile({{"diRes", resultDirectory},
-                                            {"pthGnm", genomePath},
-                                            {"pthReads", readsPath},
-                                            {"experimentId", settings.id},
-                                            {"immutSz", std::to_string(settings.immut)},
-                                            {"mutTipSz", std::to_string(settings.tip)},
-                                            {"misNu", std::to_string(settings.mismatches)}});
+  std::string params = fParamFileFor(run, genomePath, readsPath,
+                                     {{"experimentId", settings.id},
+                                      {"immutSz", std::to_string(settings.immut)},
+                                      {"mutTipSz", std::to_string(settings.tip)},
+                                      {"misNu", std::to_string(settings.mismatches)}});
   if (params.empty()) return kExitUsage;
   if ((code = run.fOpenNotes()) != 0) return code;
   Outcome outcome = fCutRnaWithReplacedEnd(params);
@@ -329,33 +334,17 @@ int fRunRandExtTasks(CommandRun& run) {
     CommandRun::fSayProblem("--tasks " + settings.tasks + ": " + problem);
     return kExitUsage;
   }
-  PreparedInput genome;
-  PreparedInput reads;
-  int code = run.fPrepareGenome(Encoding::kLetters, genome);
-  if (code == 0) code = run.fPrepareReads(settings.reads, Encoding::kLetters, reads);
+  PreparedInput genome, reads;
+  int code = fPrepareInputs(run, Encoding::kLetters, genome, reads);
   if (code != 0) return code;
-  run.fNoteInput("reads", reads);
   run.fNote("tasks", settings.tasks);
   run.fNote("experiment_id", tasks.identity);
-  std::string readsPath = run.fHandOver(reads, "reads", false);
-  std::string genomePath = run.fHandOver(genome, "genome", false);
-  if (readsPath.empty() || genomePath.empty()) return kExitOutput;
+  std::string genomePath, readsPath;
+  if (!fHandOverInputs(run, genome, reads, genomePath, readsPath)) return kExitOutput;
 
-  std::string taskPath = run.fResultDirectory() + "tasks.txt";
-  std::ofstream taskFile(taskPath, std::ios::binary);
-  taskFile << tasks.text;
-  taskFile.close();
-  if (!taskFile) {
-    CommandRun::fSayProblem("--out " + settings.out + ": can't be written (disk full or no permission)");
-    return kExitOutput;
-  }
-  fShowPathAs(taskPath, settings.tasks);
-  std::string resultDirectory = run.fResultDirectory();
-  resultDirectory.pop_back();
-  std::string params = run.fWriteParamFile({{"diRes", resultDirectory},
-                                            {"pthGnm", genomePath},
-                                            {"pthReads", readsPath},
-                                            {"pthTaskList", taskPath}});
+  std::string taskPath;
+  if (!fWriteRunFile(run, "tasks.txt", tasks.text, settings.tasks, taskPath)) return kExitOutput;
+  std::string params = fParamFileFor(run, genomePath, readsPath, {{"pthTaskList", taskPath}});
   if (params.empty()) return kExitUsage;
 
   // Each task's notes are closed when it ends, turned into its standard files
