@@ -40,6 +40,22 @@ std::string fRect(double x, double y, double w, double h, const std::string& fil
          "\" height=\"" + fCoord(std::max(h, 0.0)) + "\" fill=\"" + fill + "\"" + extra + "/>";
 }
 
+// A value axis mirrored about the genome axis at axisY: the upper strand's
+// values above it, the lower strand's below, `half` pixels for `top`.
+std::string fMirroredAxis(double axisY, double half, double top, const std::vector<double>& ticks,
+                          const std::string& label) {
+  std::string out = fLine(kLeft, axisY - half, kLeft, axisY + half, "#000");
+  auto tick = [&](double y, double t) {
+    out += fLine(kLeft - 5, y, kLeft, y, "#000") + fText(kLeft - 8, y + 4, fNumber(t), "end");
+  };
+  for (double t : ticks) {
+    tick(axisY - t / top * half, t);
+    if (t > 0) tick(axisY + t / top * half, t);
+  }
+  return out + "<text class=\"axis\" transform=\"translate(16," + fCoord(axisY) +
+         ") rotate(-90)\" text-anchor=\"middle\">" + fEscape(label) + "</text>";
+}
+
 // The y axis of a plot area with ticks from 0 to top, labelled.
 std::string fYAxis(double top, double y0, double y1, const std::string& label, bool genomeUnits = false) {
   std::string out = fLine(kLeft, y0, kLeft, y1, "#000");
@@ -204,15 +220,7 @@ std::string fStrandTracks(const std::string& title, const std::string& yLabel, i
   std::string out = fOpen(title, height);
   out += "<defs><pattern id=\"hatch\" patternUnits=\"userSpaceOnUse\" width=\"4\" height=\"4\">"
          "<path d=\"M0,4 L4,0\" stroke=\"" + std::string(kVermillion) + "\" stroke-width=\"1.2\"/></pattern></defs>";
-  out += fLine(kLeft, axisY - half, kLeft, axisY + half, "#000");
-  for (double t : ticks) {
-    double dy = t / top * half;
-    out += fLine(kLeft - 5, axisY - dy, kLeft, axisY - dy, "#000") + fText(kLeft - 8, axisY - dy + 4, fNumber(t), "end");
-    if (t > 0)
-      out += fLine(kLeft - 5, axisY + dy, kLeft, axisY + dy, "#000") + fText(kLeft - 8, axisY + dy + 4, fNumber(t), "end");
-  }
-  out += "<text class=\"axis\" transform=\"translate(16," + fCoord(axisY) + ") rotate(-90)\" text-anchor=\"middle\">" +
-         fEscape(yLabel) + "</text>";
+  out += fMirroredAxis(axisY, half, top, ticks, yLabel);
   auto track = [&](const std::vector<double>& bins, bool above) {
     std::string path;
     const double w = bins.empty() ? 0 : plotWidth / bins.size();
@@ -265,15 +273,7 @@ std::string fSiteMap(const std::string& title, const std::string& valueLabel, in
   std::vector<double> ticks = fTicks(0, valueMax > 0 ? valueMax : 1, 3);
   double top = std::max(ticks.back(), 1e-9);
   std::string out = fOpen(title, height);
-  out += fLine(kLeft, axisY - half, kLeft, axisY + half, "#000");
-  for (double t : ticks) {
-    double dy = t / top * half;
-    out += fLine(kLeft - 5, axisY - dy, kLeft, axisY - dy, "#000") + fText(kLeft - 8, axisY - dy + 4, fNumber(t), "end");
-    if (t > 0)
-      out += fLine(kLeft - 5, axisY + dy, kLeft, axisY + dy, "#000") + fText(kLeft - 8, axisY + dy + 4, fNumber(t), "end");
-  }
-  out += "<text class=\"axis\" transform=\"translate(16," + fCoord(axisY) + ") rotate(-90)\" text-anchor=\"middle\">" +
-         fEscape(valueLabel) + "</text>";
+  out += fMirroredAxis(axisY, half, top, ticks, valueLabel);
   out += "<g class=\"sites\">";
   for (const Site& s : sites) {
     double x = kLeft + (genomeLength > 0 ? static_cast<double>(s.position - 1) / genomeLength : 0) * plotWidth;
