@@ -140,19 +140,9 @@ std::string fReplacedAll(std::string text, const std::string& from, const std::s
 // Copies a finished result into an output that is not a plain file (a link is
 // followed to its target, a FIFO or device is written), then drops the result.
 bool fWriteThrough(const std::string& from, const std::string& to) {
-  FILE* in = std::fopen(from.c_str(), "rb");
-  if (in == nullptr) return false;
-  FILE* out = std::fopen(to.c_str(), "wb");
-  bool copied = out != nullptr;
-  char chunk[1 << 16];
-  size_t got;
-  while (copied && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
-    copied = std::fwrite(chunk, 1, got, out) == got;
-  copied = copied && std::ferror(in) == 0;
-  std::fclose(in);
-  if (out != nullptr && std::fclose(out) != 0) copied = false;
-  if (copied) fPlatformRemove(from.c_str());
-  return copied;
+  if (!fPlatformCopyFile(from.c_str(), to.c_str())) return false;
+  fPlatformRemove(from.c_str());
+  return true;
 }
 
 }  // namespace

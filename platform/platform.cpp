@@ -223,18 +223,7 @@ bool fPlatformIsPlainOrMissing(const char* path) {
 #endif
 }
 
-bool fPlatformLinkOrCopy(const char* from, const char* to) {
-#ifdef _WIN32
-  if (CreateHardLinkA(to, from, nullptr) != 0) return true;
-  return CopyFileA(from, to, TRUE) != 0;
-#else
-  if (link(from, to) == 0) return true;
-  char* whole = realpath(from, nullptr);
-  if (whole != nullptr) {
-    bool linked = symlink(whole, to) == 0;
-    std::free(whole);
-    if (linked) return true;
-  }
+bool fPlatformCopyFile(const char* from, const char* to) {
   FILE* in = std::fopen(from, "rb");
   if (in == nullptr) return false;
   FILE* out = std::fopen(to, "wb");
@@ -247,6 +236,21 @@ bool fPlatformLinkOrCopy(const char* from, const char* to) {
   std::fclose(in);
   if (out != nullptr && std::fclose(out) != 0) copied = false;
   return copied;
+}
+
+bool fPlatformLinkOrCopy(const char* from, const char* to) {
+#ifdef _WIN32
+  if (CreateHardLinkA(to, from, nullptr) != 0) return true;
+  return CopyFileA(from, to, TRUE) != 0;
+#else
+  if (link(from, to) == 0) return true;
+  char* whole = realpath(from, nullptr);
+  if (whole != nullptr) {
+    bool linked = symlink(whole, to) == 0;
+    std::free(whole);
+    if (linked) return true;
+  }
+  return fPlatformCopyFile(from, to);
 #endif
 }
 

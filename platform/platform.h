@@ -51,6 +51,10 @@ bool fPlatformReplace(const char* from, const char* to);
 // FIFO, a device or a directory, which a result is written into, not renamed over.
 bool fPlatformIsPlainOrMissing(const char* path);
 
+// The bytes of `from` written into `to` (created or truncated); false on any
+// failure to read or write.
+bool fPlatformCopyFile(const char* from, const char* to);
+
 // A second name for a file: a hard link, else a symbolic link, else a copy.
 bool fPlatformLinkOrCopy(const char* from, const char* to);
 
