@@ -126,8 +126,7 @@ int fWriteCoverageStandard(const StandardRun& run, CoverageCapture& capture, Out
     problem = kNotTaken;
     return kStandardOutputFailed;
   }
-  if (fWriteGenomeFile(run.directory, run.genomeStem, run.chromosome, outcome).empty())
-    return fCantWrite(run, run.genomeStem + ".genome", problem);
+  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
   const int files = capture.Depth ? CoverageCapture::kFiles : CoverageCapture::kDepthPlus;
   return fWriteWithinMemory(problem, [&] {
     for (int file = 0; file < files; ++file) {

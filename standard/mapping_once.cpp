@@ -71,8 +71,7 @@ void fCountRead(std::vector<Cluster>& clusters, int64_t position) {
 
 int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem, size_t linesInMemory) {
   const Chromosome& chromosome = run.chromosome;
-  if (fWriteGenomeFile(run.directory, run.genomeStem, chromosome, outcome).empty())
-    return fCantWrite(run, run.genomeStem + ".genome", problem);
+  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
   std::vector<Cluster> clusters;
   if (!fReadClusters(run, clusters)) {
     problem = kNoClusterTable;

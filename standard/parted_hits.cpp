@@ -119,8 +119,7 @@ class HitRows {
 int fWrite(const StandardRun& run, const char* ending, NativeHitTable& table, Outcome& outcome,
            std::string& problem, size_t linesInMemory) {
   const Chromosome& chromosome = run.chromosome;
-  if (fWriteGenomeFile(run.directory, run.genomeStem, chromosome, outcome).empty())
-    return fCantWrite(run, run.genomeStem + ".genome", problem);
+  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
 
   std::vector<PartedNote> notes;
   if (!fReadNotes(run.notesPath, notes)) {

@@ -27,8 +27,7 @@ bool fParseRating(const std::string& line, int64_t& position, int64_t& rating) {
 }
 
 int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
-  if (fWriteGenomeFile(run.directory, run.genomeStem, run.chromosome, outcome).empty())
-    return fCantWrite(run, run.genomeStem + ".genome", problem);
+  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
   const std::string native = fNativeFile(run, kNativeEnding);
   std::ifstream log;
   if (!native.empty()) log.open(native, std::ios::binary);

@@ -71,8 +71,7 @@ int64_t fFirstBase(const Site& site, int32_t immutSz) {
 
 int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
   const Chromosome& chromosome = run.chromosome;
-  if (fWriteGenomeFile(run.directory, run.genomeStem, chromosome, outcome).empty())
-    return fCantWrite(run, run.genomeStem + ".genome", problem);
+  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
 
   std::vector<HitNote> notes;
   if (!fReadNotes(run.notesPath, notes)) {

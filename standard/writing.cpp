@@ -10,3 +10,8 @@ int fCantWrite(const StandardRun& run, const std::string& name, std::string& pro
   problem = (run.shownOut.empty() ? name : run.shownOut + "/" + name) + kCantWrite;
   return kStandardOutputFailed;
 }
+
+int fWriteRunGenomeFile(const StandardRun& run, Outcome& outcome, std::string& problem) {
+  if (!fWriteGenomeFile(run.directory, run.genomeStem, run.chromosome, outcome).empty()) return kStandardDone;
+  return fCantWrite(run, run.genomeStem + ".genome", problem);
+}

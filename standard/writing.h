@@ -66,6 +66,9 @@ bool fReadNotes(const std::string& path, std::vector<Note>& notes) {
 // `name` (a file of the run) could not be written: the sentence and the exit code.
 int fCantWrite(const StandardRun& run, const std::string& name, std::string& problem);
 
+// The run's G.genome file; 0, or the exit code with `problem` set.
+int fWriteRunGenomeFile(const StandardRun& run, Outcome& outcome, std::string& problem);
+
 extern const char kWritingOutOfMemory[];
 
 // The writer's exit code; kStandardNoMemory, with its sentence, when an
