@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+#include "prep/output_file.h"
 #include "prep/prep.h"
 
 void fSay(FILE* err, const char* command, const char* format, ...) {
@@ -56,4 +57,19 @@ static LetterTables fBuildLetterTables() {
 const LetterTables& fLetterTables() {
   static const LetterTables tables = fBuildLetterTables();
   return tables;
+}
+
+int fNotWritten(FILE* err, const char* command, const std::string& outPath, const std::string& why) {
+  if (!why.empty()) fSay(err, command, "%s", why.c_str());
+  fSay(err, command, "%s not written", outPath.c_str());
+  return kPrepFailed;
+}
+
+int fEndOutput(FILE* err, const char* command, OutputFile& output, bool failed, const std::string& outPath) {
+  if (failed) {
+    output.abandon();
+    return fNotWritten(err, command, outPath);
+  }
+  if (!output.commit()) return fNotWritten(err, command, outPath, output.problem());
+  return kPrepDone;
 }

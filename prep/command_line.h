@@ -19,6 +19,15 @@ void fSay(FILE* err, const char* command, const char* format, ...)
 #endif
     ;
 
+class OutputFile;
+
+// "OUT not written" on `err`, after `why` when there is one; kPrepFailed.
+int fNotWritten(FILE* err, const char* command, const std::string& outPath, const std::string& why = "");
+
+// OUT committed after a run that did not fail, else abandoned. kPrepDone, or
+// kPrepFailed with the reason and "OUT not written" said on `err`.
+int fEndOutput(FILE* err, const char* command, OutputFile& output, bool failed, const std::string& outPath);
+
 // A usage problem: the message, then the command's usage line, exit code 2.
 int fUsageProblem(FILE* err, const char* command, const char* usage, const std::string& problem);
 

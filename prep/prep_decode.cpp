@@ -31,7 +31,6 @@ static const char* const kCantOpen = "cannot open %s: %s";
 static const char* const kCantRead = "cannot read %s: %s";
 static const char* const kNotACode =
     "%s: byte %u at offset %" PRIu64 " (counting from 0) is neither a base code 0..3 nor a line feed";
-static const char* const kNotWritten = "%s not written";
 static const char* const kDecoded = "%" PRIu64 " bases in %" PRIu64 " lines written to %s as letters";
 static const size_t kChunk = size_t(1) << 20;
 
@@ -51,9 +50,7 @@ int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
   OutputFile output;
   if (!output.open(outPath, out)) {
     std::fclose(input);
-    fSay(err, kCommand, "%s", output.problem().c_str());
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
+    return fNotWritten(err, kCommand, outPath, output.problem());
   }
   Progress progress(err, kCommand, fInputBytes(inPath));
   std::vector<unsigned char> chunk(kChunk);
@@ -80,16 +77,7 @@ int fPrepDecode(const std::vector<std::string>& args, FILE* out, FILE* err) {
     failed = true;
   }
   std::fclose(input);
-  if (failed) {
-    output.abandon();
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
-  }
-  if (!output.commit()) {
-    fSay(err, kCommand, "%s", output.problem().c_str());
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
-  }
+  if (fEndOutput(err, kCommand, output, failed, outPath) != kPrepDone) return kPrepFailed;
   uint64_t lines = lineFeeds + (endsInLineFeed ? 0 : 1);
   fSay(err, kCommand, kDecoded, offset - lineFeeds, lines, outPath.c_str());
   return kPrepDone;

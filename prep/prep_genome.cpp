@@ -46,7 +46,6 @@ static const char* const kTooLong = "record %s has %" PRIu64 " letters; vantrels
 static const char* const kNonAcgt =
     "record %s has %" PRIu64 " letters other than A, C, G, T; the first at %s (counting from 1).\n"
     "  Choose --non-acgt skip to remove them, or --non-acgt A (C, G, T) to replace them";
-static const char* const kNotWritten = "%s not written";
 static const char* const kWritten = "record %s: %" PRIu64 " bases written to %s as %s";
 static const char* const kPolicyReport = "letters other than A, C, G, T: %" PRIu64 "%s";
 static const size_t kListedRecords = 20;
@@ -88,10 +87,7 @@ int fPrepGenome(const std::vector<std::string>& args, FILE* out, FILE* err) {
     fSay(err, kCommand, "%s", reader.problem().c_str());
     return kPrepFailed;
   }
-  auto refuse = [&]() {
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
-  };
+  auto refuse = [&]() { return fNotWritten(err, kCommand, outPath); };
   GenomeChooser chooser(choice);
   SequenceReader::Status status;
   while ((status = reader.next()) == SequenceReader::kRecord) {

@@ -34,7 +34,6 @@ static const char* const kHelp =
 
 static const char* const kNoRecord =
     "%s holds no FASTQ or FASTA record (a record starts with a line '@NAME' or '>NAME')";
-static const char* const kNotWritten = "%s not written";
 static const char* const kCounts = "%" PRIu64 " reads read from %s, %" PRIu64 " written to %s as %s";
 static const char* const kLeftOutNone = "left out: none";
 static const char* const kLeftOut = "left out: %s";
@@ -76,9 +75,7 @@ int fPrepReads(const std::vector<std::string>& args, FILE* out, FILE* err) {
   }
   OutputFile output;
   if (!output.open(outPath, out)) {
-    fSay(err, kCommand, "%s", output.problem().c_str());
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
+    return fNotWritten(err, kCommand, outPath, output.problem());
   }
 
   ReadConverter converter(coded, minLength, maxLength, output);
@@ -94,16 +91,7 @@ int fPrepReads(const std::vector<std::string>& args, FILE* out, FILE* err) {
   } else if (status == SequenceReader::kFailed) {
     fSay(err, kCommand, "%s", reader.problem().c_str());
   }
-  if (status == SequenceReader::kFailed) {
-    output.abandon();
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
-  }
-  if (!output.commit()) {
-    fSay(err, kCommand, "%s", output.problem().c_str());
-    fSay(err, kCommand, kNotWritten, outPath.c_str());
-    return kPrepFailed;
-  }
+  if (fEndOutput(err, kCommand, output, status == SequenceReader::kFailed, outPath) != kPrepDone) return kPrepFailed;
   fSay(err, kCommand, kCounts, counts.read, inPath.c_str(), counts.written, outPath.c_str(),
        coded ? "code bytes" : "letters");
   std::string reasons;
