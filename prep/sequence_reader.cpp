@@ -5,6 +5,7 @@
 #include <htslib/hts_log.h>
 #include <htslib/kseq.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -70,6 +71,8 @@ struct SequenceReader::Source {
   Progress* progress = nullptr;
   bool streamFailed = false;
   uint64_t contentBytes = 0;  // after decompression
+  bool fastq = false;         // the first record starts with '@': every record needs its qualities
+  bool firstSeen = false;     // the first byte that is not blank has been seen
   void* records = nullptr;    // kseq_t, whose type exists only below
 };
 
@@ -81,6 +84,11 @@ static int fReadChunk(SequenceReader::Source* source, unsigned char* buffer, int
   if (got < 0) {
     source->streamFailed = true;
     return 0;
+  }
+  for (int64_t at = 0; !source->firstSeen && at < got; ++at) {
+    if (std::isspace(buffer[at])) continue;
+    source->firstSeen = true;
+    source->fastq = buffer[at] == '@';
   }
   source->contentBytes += static_cast<uint64_t>(got);
   if (source->progress != nullptr) source->progress->update(source->bytes.consumed());
@@ -117,6 +125,12 @@ SequenceReader::Status SequenceReader::next() {
   int got = kseq_read(records);
   if (source_->streamFailed) {
     problem_ = source_->bytes.problem();
+    return kFailed;
+  }
+  // A record of a FASTQ file without a quality line would come out of a
+  // FASTQ writer without qualities.
+  if (got >= 0 && source_->fastq && records->seq.l > 0 && records->qual.l == 0) {
+    problem_ = fFormat(kBadQuality, records->name.s);
     return kFailed;
   }
   if (got >= 0) return kRecord;
