@@ -22,6 +22,7 @@ const OptionText kOptionTexts[] = {
     {"--list", "FILE", "pthList", "list of reads files, one name per line"},
     {"--max-hits", "N", nullptr, "stop reading after the read that takes the upper-strand hits above N; 0 reads every read"},
     {"--params", "FILE", nullptr, "values from a parameter file (keys as in the selection-file run); options override them"},
+    {"--threads", "N", nullptr, "threads for the index build and the read pass; the results are the same for any N"},
     {"--quiet", nullptr, nullptr, "no progress line and no summary line on standard error"},
     {"--no-standard", nullptr, nullptr, "write the native result files only, none of the standard files"},
     {"--depth", nullptr, nullptr, "also the per-base depth of each strand as bedGraph"},
@@ -35,6 +36,7 @@ void fAddCommon(std::vector<OptionUse>& options) {
   options.push_back({"--no-standard", false, "off"});
   options.push_back({"--report", false, "off"});
   options.push_back({"--params", false, "none"});
+  options.push_back({"--threads", false, "the cores this process may use"});
   options.push_back({"--quiet", false, "off"});
 }
 

@@ -239,6 +239,7 @@ int CommandRun::fOpen() {
   MaxReadSize = Settings.maxSize;
   SizeScopeWidth = fSizeScopeWidth(MinReadSize, MaxReadSize);
   HitStopLimit = Settings.maxHits;
+  RunThreads = Settings.threads > 0 ? Settings.threads : fPlatformUsableCores();
   InputReads = 0;
   InputLine = static_cast<char*>(std::malloc(kLineBufferSize));
   WorkLine = static_cast<char*>(std::malloc(kLineBufferSize));

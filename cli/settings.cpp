@@ -109,8 +109,14 @@ int fReadSettings(const Command& command, const std::vector<std::string>& args, 
   settings.idGiven = text("--id", settings.id);
   if (!number("--min", settings.minSize) || !number("--max", settings.maxSize) ||
       !number("--immut", settings.immut) || !number("--tip", settings.tip) ||
-      !number("--mismatches", settings.mismatches) || !number("--max-hits", settings.maxHits))
+      !number("--mismatches", settings.mismatches) || !number("--max-hits", settings.maxHits) ||
+      !number("--threads", settings.threads))
     return kExitUsage;
+  if (values.count("--threads") != 0 && (settings.threads < 1 || settings.threads > kMostThreads)) {
+    problem = "--threads " + values["--threads"].text + ": give a number of threads from 1 to " +
+              std::to_string(kMostThreads);
+    return kExitUsage;
+  }
 
   for (const char* option : {"--out", "--genome", "--reads", "--tasks", "--reads-dir", "--list"}) {
     auto found = values.find(option);

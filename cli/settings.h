@@ -8,6 +8,9 @@
 #include "cli/commands.h"
 #include "driver/run_state.h"
 
+// The most threads --threads may ask for.
+constexpr int32_t kMostThreads = 256;
+
 struct RunSettings {
   const Command* command = nullptr;
   std::vector<std::string> words;  // the command line as typed, program name first
@@ -26,6 +29,7 @@ struct RunSettings {
   int32_t tip = 0;
   int32_t mismatches = 1;
   int32_t maxHits = kDefaultHitStopLimit;
+  int32_t threads = 0;  // --threads; 0: the cores this process may use
   bool quiet = false;
   bool help = false;
   bool noStandard = false;  // --no-standard: the native files only

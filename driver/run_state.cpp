@@ -1,5 +1,7 @@
 #include "driver/run_state.h"
 
+#include "driver/read_batches.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -21,6 +23,8 @@ unsigned char* GenomeLower = nullptr;
 int32_t GenomeLength = 0;
 
 int32_t HitStopLimit = kDefaultHitStopLimit;
+int32_t RunThreads = 1;
+uint32_t ReadBatchReads = 8192;
 
 int32_t InputReads = 0;
 int32_t IntoGenome = 0;

@@ -43,6 +43,10 @@ extern int32_t GenomeLength;
 constexpr int32_t kDefaultHitStopLimit = 9995;
 extern int32_t HitStopLimit;
 
+// Threads a run may use for its index build and read pass; the results are
+// the same for any number. The selection-file run keeps one.
+extern int32_t RunThreads;
+
 // Read counters; the procedure that uses them resets them before its reads loop.
 extern int32_t InputReads;
 extern int32_t IntoGenome;

@@ -2,7 +2,9 @@
 // base on that occurs exactly on either strand; stretches of 26 bases or more
 // go to "<reads path without extension>_In.bin" with a histogram in the log.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "driver/console.h"
@@ -10,6 +12,7 @@
 #include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
@@ -77,25 +80,61 @@ int fStretchKeys(const unsigned char* read, int32_t length, uint32_t* keys) {
   return 2;
 }
 
-void fMapOneReadStretch(uint32_t readNumber, int32_t length, FILE* kept, int32_t* stretchCounts, int32_t L) {
+// The longest stretch of the coded read `upper` on either strand, its reverse
+// complement formed in `lower`, and the text it is on; 0 when it is shorter
+// than the shortest kept. Ties go to the upper strand.
+int32_t fLongestStretch(unsigned char* upper, unsigned char* lower, int32_t length, int32_t L,
+                        unsigned char*& oriented) {
   // A read of 28 codes or fewer can't give a stretch of 26.
-  if (length < kSkipped + kShortestKept) return;
-  unsigned char* upper = reinterpret_cast<unsigned char*>(InputLine);
-  unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
+  if (length < kSkipped + kShortestKept) return 0;
   int32_t bestUpper = fBestStretchEnd(upper, length, L);
   fReverseComplementCodes(upper, length, lower);
   int32_t bestLower = fBestStretchEnd(lower, length, L);
-  // Ties go to the upper strand.
-  unsigned char* oriented = bestUpper >= bestLower ? upper : lower;
+  oriented = bestUpper >= bestLower ? upper : lower;
   int32_t stretch = (bestUpper >= bestLower ? bestUpper : bestLower) - kSkipped;
-  if (stretch < kShortestKept) return;
+  return stretch < kShortestKept ? 0 : stretch;
+}
+
+// Writes a kept stretch, `bases` followed by room for its line feed.
+void fKeepStretch(unsigned char* bases, int32_t stretch, uint32_t readNumber, int32_t length, FILE* kept,
+                  int32_t* stretchCounts) {
   ++stretchCounts[stretch];
-  oriented[kSkipped + stretch] = '\n';
-  std::fwrite(oriented + kSkipped, 1, static_cast<size_t>(stretch) + 1, kept);
+  bases[stretch] = '\n';
+  std::fwrite(bases, 1, static_cast<size_t>(stretch) + 1, kept);
   // A 32-bit total wraps on a large reads file rather than overflowing.
   SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(stretch));
   ++IntoGenome;
   fNoteRead(StretchNote{readNumber, length, stretch});
+}
+
+void fMapOneReadStretch(uint32_t readNumber, int32_t length, FILE* kept, int32_t* stretchCounts, int32_t L) {
+  unsigned char* oriented = nullptr;
+  const int32_t stretch = fLongestStretch(reinterpret_cast<unsigned char*>(InputLine),
+                                          reinterpret_cast<unsigned char*>(WorkLine), length, L, oriented);
+  if (stretch > 0) fKeepStretch(oriented + kSkipped, stretch, readNumber, length, kept, stretchCounts);
+}
+
+// The read pass on RunThreads threads: each read's stretch is found in
+// parallel and moved to the read's own place in the batch, then the kept
+// ones are written in file order.
+void fMapInBatches(std::istream& reads, FILE* kept, int32_t* stretchCounts, int32_t L) {
+  auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+    unsigned char lower[kLineBufferSize];
+    fWalkShare(batch, first, end, Seeds16Ahead<fStretchKeys>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
+      unsigned char* oriented = nullptr;
+      const int32_t stretch = fLongestStretch(read.bases, lower, read.length, L, oriented);
+      if (oriented == lower) std::memcpy(read.bases + kSkipped, lower + kSkipped, static_cast<size_t>(stretch));
+      batch.values[i] = stretch;
+    });
+  };
+  auto emit = [&](ReadBatch& batch) {
+    for (uint32_t i = 0; i < batch.count; ++i)
+      if (batch.values[i] > 0)
+        fKeepStretch(batch.fRead(i) + kSkipped, batch.values[i], static_cast<uint32_t>(batch.numbers[i]),
+                     batch.lengths[i], kept, stretchCounts);
+    return true;
+  };
+  fRunReadBatches(reads, false, RunThreads, match, emit);
 }
 
 void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
@@ -111,12 +150,22 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!held.kept.fOpen(fStripExtension(ReadsPath) + kKeptEnding, outcome)) return;
 
   fStage(Stage::kReads);
-  ahead.fStart(held.reads, false);
-  // Per-read path: no allocation; the reverse complement goes to WorkLine and a
-  // kept stretch is one write.
-  while (const auto* read = ahead.fNext())
-    fMapOneReadStretch(static_cast<uint32_t>(read->number), read->length, held.kept.file,
-                       held.stretchCounts.data(), L);
+  if (RunThreads > 1) {
+    try {
+      fMapInBatches(held.reads, held.kept.file, held.stretchCounts.data(), L);
+    } catch (const std::bad_alloc&) {
+      fSay(kNoMemory);
+      outcome.fFail(RunStatus::kNoMemory, "");
+      return;
+    }
+  } else {
+    ahead.fStart(held.reads, false);
+    // Per-read path: no allocation; the reverse complement goes to WorkLine and
+    // a kept stretch is one write.
+    while (const auto* read = ahead.fNext())
+      fMapOneReadStretch(static_cast<uint32_t>(read->number), read->length, held.kept.file,
+                         held.stretchCounts.data(), L);
+  }
   held.reads.close();
   held.kept.fClose(outcome);
   OutOfGenome = InputReads - IntoGenome;

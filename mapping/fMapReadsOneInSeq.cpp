@@ -13,6 +13,7 @@
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
 #include "driver/outcome.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
@@ -66,39 +67,65 @@ bool fAddOnce(std::vector<SingleLocation>& once, SingleLocation entry) {
   return true;
 }
 
-// The per-read step for the read of the given length in InputLine: counts it
-// as out of genome, placed once (its entry added to `once`) or placed many
-// times (copied to `many`). False only when the list could not grow.
-bool fLocateReadOnce(int32_t length, FILE* many, std::vector<SingleLocation>& once, int32_t L) {
-  const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
-  if (length < kKey16Bases) {
+// How often a read occurs whole on the upper strand.
+enum : unsigned char { kNowhere = 0, kOnce = 1, kMany = 2 };
+
+// Where the coded read c[0 .. length-1] occurs on the upper strand: kNowhere,
+// kOnce with its position in `place`, or kMany.
+unsigned char fPlaceRead(const unsigned char* c, int32_t length, int32_t L, int32_t& place) {
+  place = 0;
+  if (length < kKey16Bases) return kNowhere;
+  uint32_t key;
+  // A byte that is no base code matches nowhere.
+  if (!fReadKey(c, kKey16Bases, key)) return kNowhere;
+  for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
+    if (length > kKey16Bases && !fRestOfReadMatches(c, length, p, L)) continue;
+    if (place > 0) return kMany;
+    place = p;
+  }
+  return place > 0 ? kOnce : kNowhere;
+}
+
+// Counts the read numbered `readNumber` as out of genome, placed once (its
+// entry added to `once`) or placed many times (copied to `many`). False only
+// when the list could not grow.
+bool fCountPlacement(unsigned char kind, const unsigned char* c, int32_t length, int32_t place, uint32_t readNumber,
+                     FILE* many, std::vector<SingleLocation>& once) {
+  if (kind == kNowhere) {
     ++OutOfGenome;
     return true;
   }
-  uint32_t key;
-  const bool isCoded = fReadKey(c, kKey16Bases, key);
-  int32_t place = 0;
-  // A byte that is no base code matches nowhere.
-  for (int32_t p = isCoded ? Root16[key] : 0; p > 0; p = Chain16[p]) {
-    if (length > kKey16Bases && !fRestOfReadMatches(c, length, p, L)) continue;
-    if (place > 0) {
-      std::fwrite(c, 1, static_cast<size_t>(length), many);
-      std::fputc(10, many);
-      SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(length));
-      ++UpperStrandReads;
-      fNoteRead(PlacementNote{static_cast<uint32_t>(InputReads), 0, length, kPlacedMany});
-      return true;
-    }
-    place = p;
-  }
-  if (place == 0) {
-    ++OutOfGenome;
+  if (kind == kMany) {
+    std::fwrite(c, 1, static_cast<size_t>(length), many);
+    std::fputc(10, many);
+    SumLength = static_cast<int32_t>(static_cast<uint32_t>(SumLength) + static_cast<uint32_t>(length));
+    ++UpperStrandReads;
+    fNoteRead(PlacementNote{readNumber, 0, length, kPlacedMany});
     return true;
   }
   if (!fAddOnce(once, SingleLocation{place, length})) return false;
   ++IntoGenome;
-  fNoteRead(PlacementNote{static_cast<uint32_t>(InputReads), place, length, kPlacedOnce});
+  fNoteRead(PlacementNote{readNumber, place, length, kPlacedOnce});
   return true;
+}
+
+// The read pass on RunThreads threads: the reads of a batch are placed in
+// parallel, then counted in file order. False only when the list could not grow.
+bool fLocateInBatches(std::istream& reads, FILE* many, std::vector<SingleLocation>& once, int32_t L) {
+  bool listHeld = true;
+  auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+    fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
+      batch.results[i] = fPlaceRead(read.bases, read.length, L, batch.values[i]);
+    });
+  };
+  auto emit = [&](ReadBatch& batch) {
+    for (uint32_t i = 0; i < batch.count && listHeld; ++i)
+      listHeld = fCountPlacement(batch.results[i], batch.fRead(i), batch.lengths[i], batch.values[i],
+                                 static_cast<uint32_t>(batch.numbers[i]), many, once);
+    return listHeld;
+  };
+  fRunReadBatches(reads, false, RunThreads, match, emit);
+  return listHeld;
 }
 
 // Merges the sorted entries into clusters of overlapping reads, written over
@@ -154,11 +181,23 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!held.many.fOpen(fStripExtension(ReadsPath) + kManyEnding, outcome)) return;
 
   fStage(Stage::kReads);
-  int32_t length = 0;
-  // Per-read loop, the hot path: no allocation (the list only grows when
-  // full), no formatting, no virtual calls.
-  while (listHeld && fNextRead(held.reads, false, length))
-    listHeld = fLocateReadOnce(length, held.many.file, held.once, L);
+  if (RunThreads > 1) {
+    try {
+      listHeld = fLocateInBatches(held.reads, held.many.file, held.once, L);
+    } catch (const std::bad_alloc&) {
+      listHeld = false;
+    }
+  } else {
+    const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
+    int32_t length = 0;
+    int32_t place = 0;
+    // Per-read loop, the hot path: no allocation (the list only grows when
+    // full), no formatting, no virtual calls.
+    while (listHeld && fNextRead(held.reads, false, length)) {
+      const unsigned char kind = fPlaceRead(c, length, L, place);
+      listHeld = fCountPlacement(kind, c, length, place, static_cast<uint32_t>(InputReads), held.many.file, held.once);
+    }
+  }
   held.reads.close();
   held.many.fClose(outcome);
   if (!listHeld) {

@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
@@ -64,10 +67,28 @@ bool fAllocateTables(Held& held, int32_t L) {
          held.HitList.fAllocate(2 * static_cast<size_t>(L) + 2);
 }
 
+// Reads that met the genome, per strand; each thread of a read pass keeps its own.
+struct alignas(64) StrandTally {
+  int32_t upper = 0;
+  int32_t lower = 0;
+  int32_t into = 0;
+};
+
+// A table cell raised by one. Read passes on several threads share the
+// tables: their cells are raised atomically, and the sums stay the same.
+template <bool kShared>
+inline void fRaise(int32_t& cell) {
+  if (kShared)
+    __atomic_fetch_add(&cell, 1, __ATOMIC_RELAXED);
+  else
+    ++cell;
+}
+
 // Counts read[0 .. length-1] at every place of one strand where all its bases
-// agree, appending the places to the hit list; true if there was one.
+// agree, appending the places to `hitList`; true if there was one.
+template <bool kShared>
 bool fCountStrand(const unsigned char* read, int32_t length, int32_t c, int32_t* table, const Tables& tables,
-                  int32_t& hits) {
+                  int32_t* hitList, int32_t& hits) {
   uint32_t key;
   const bool by16 = length >= kKey16Bases;
   const int k = by16 ? kKey16Bases : kKey8Bases;
@@ -76,28 +97,67 @@ bool fCountStrand(const unsigned char* read, int32_t length, int32_t c, int32_t*
   bool found = false;
   for (int32_t p = by16 ? Root16[key] : Root8[key]; p > 0; p = by16 ? Chain16[p] : Chain8[p]) {
     if (std::memcmp(read + k, Genome + p + k, rest) != 0) continue;
-    table[static_cast<size_t>(p) * tables.width + c] += 1;
-    tables.hitList[hits++] = p;
+    fRaise<kShared>(table[static_cast<size_t>(p) * tables.width + c]);
+    hitList[hits++] = p;
     found = true;
   }
   return found;
 }
 
-void fMatchRead(int32_t length, const Tables& tables) {
+// The coded read, its reverse complement formed in `lower`. A place's hit
+// count is the number of places of the bases there on both strands, the same
+// whichever read sets it.
+template <bool kShared>
+void fMatchRead(const unsigned char* read, unsigned char* lower, int32_t length, const Tables& tables,
+                int32_t* hitList, StrandTally& tally) {
   // Reads below 8 bases have no seed: processed and found nowhere.
   if (length < kKey8Bases) return;
   const int32_t c = length - MinReadSize;
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-  unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
   int32_t hits = 0;
-  bool upperFound = fCountStrand(read, length, c, tables.up, tables, hits);
+  bool upperFound = fCountStrand<kShared>(read, length, c, tables.up, tables, hitList, hits);
   fReverseComplementCodes(read, length, lower);
-  bool lowerFound = fCountStrand(lower, length, c, tables.lower, tables, hits);
-  for (int32_t i = 0; i < hits; ++i)
-    tables.hitCount[static_cast<size_t>(tables.hitList[i]) * tables.width + c] = hits;
-  if (upperFound) ++UpperStrandReads;
-  if (lowerFound) ++LowerStrandReads;
-  if (upperFound || lowerFound) ++IntoGenome;
+  bool lowerFound = fCountStrand<kShared>(lower, length, c, tables.lower, tables, hitList, hits);
+  for (int32_t i = 0; i < hits; ++i) {
+    int32_t& cell = tables.hitCount[static_cast<size_t>(hitList[i]) * tables.width + c];
+    if (kShared)
+      __atomic_store_n(&cell, hits, __ATOMIC_RELAXED);
+    else
+      cell = hits;
+  }
+  tally.upper += upperFound;
+  tally.lower += lowerFound;
+  tally.into += upperFound || lowerFound;
+}
+
+// The read pass on RunThreads threads, each with its own hit list and tally.
+// False when the hit lists can't be had.
+bool fMatchInBatches(std::istream& reads, const Tables& tables, int32_t L, int32_t& outOfScope) {
+  const int threads = RunThreads;
+  std::vector<Block<int32_t>> hitLists(static_cast<size_t>(threads));
+  for (Block<int32_t>& list : hitLists)
+    if (!list.fAllocate(2 * static_cast<size_t>(L) + 2)) return false;
+  std::vector<StrandTally> tallies(static_cast<size_t>(threads));
+  auto match = [&](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
+    unsigned char lower[kLineBufferSize];
+    int32_t* hitList = hitLists[static_cast<size_t>(worker)].data();
+    StrandTally& tally = tallies[static_cast<size_t>(worker)];
+    fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t) {
+      if (read.length >= MinReadSize && read.length <= MaxReadSize)
+        fMatchRead<true>(read.bases, lower, read.length, tables, hitList, tally);
+    });
+  };
+  auto emit = [&outOfScope](ReadBatch& batch) {
+    for (uint32_t i = 0; i < batch.count; ++i)
+      outOfScope += batch.lengths[i] < MinReadSize || batch.lengths[i] > MaxReadSize;
+    return true;
+  };
+  fRunReadBatches(reads, false, threads, match, emit);
+  for (const StrandTally& tally : tallies) {
+    UpperStrandReads += tally.upper;
+    LowerStrandReads += tally.lower;
+    IntoGenome += tally.into;
+  }
+  return true;
 }
 
 // Appends "%d\t%4.2lf\n" for position p and weight W; counts and whole
@@ -188,13 +248,32 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   const Tables tables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.HitList.data(),
                       held.width};
   int32_t outOfScope = 0;
-  ahead.fStart(held.reads, false);
-  // Per-read path: no allocation; the reverse complement goes to WorkLine.
-  while (const auto* read = ahead.fNext()) {
-    if (read->length < MinReadSize || read->length > MaxReadSize)
-      ++outOfScope;
-    else
-      fMatchRead(read->length, tables);
+  if (RunThreads > 1) {
+    bool passed = false;
+    try {
+      passed = fMatchInBatches(held.reads, tables, L, outOfScope);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!passed) {
+      fSay(kNoMemory);
+      outcome.fFail(RunStatus::kNoMemory, "");
+      return;
+    }
+  } else {
+    ahead.fStart(held.reads, false);
+    StrandTally tally;
+    const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
+    unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
+    // Per-read path: no allocation; the reverse complement goes to WorkLine.
+    while (const auto* taken = ahead.fNext()) {
+      if (taken->length < MinReadSize || taken->length > MaxReadSize)
+        ++outOfScope;
+      else
+        fMatchRead<false>(read, lower, taken->length, tables, tables.hitList, tally);
+    }
+    UpperStrandReads = tally.upper;
+    LowerStrandReads = tally.lower;
+    IntoGenome = tally.into;
   }
   held.reads.close();
   OutOfGenome = InputReads - IntoGenome - outOfScope;

@@ -50,20 +50,24 @@ inline bool fIsReadOnStrand(const unsigned char* read, int32_t length, uint32_t 
   return false;
 }
 
-// The coded read in InputLine occurs exactly on the upper strand or, as its
-// reverse complement (formed in WorkLine only when needed), on the lower
-// strand. Reads below 16 bases are never found. The genome's tail copy must
-// reach `length` bases past its end.
-inline bool fIsReadInSeq(int32_t length) {
+// The coded read occurs exactly on the upper strand or, as its reverse
+// complement (formed in `lower`, `length` bytes, only when needed), on the
+// lower strand. Reads below 16 bases are never found. The genome's tail copy
+// must reach `length` bases past its end.
+inline bool fIsCodedReadInSeq(const unsigned char* read, int32_t length, unsigned char* lower) {
   if (length < kKey16Bases) return false;
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
   uint32_t key;
   if (!fReadKey(read, kKey16Bases, key)) return false;
   if (fIsReadOnStrand(read, length, key)) return true;
-  unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
   fReverseComplementCodes(read, length, lower);
   if (!fReadKey(lower, kKey16Bases, key)) return false;
   return fIsReadOnStrand(lower, length, key);
+}
+
+// The same for the coded read in InputLine, its complement formed in WorkLine.
+inline bool fIsReadInSeq(int32_t length) {
+  return fIsCodedReadInSeq(reinterpret_cast<const unsigned char*>(InputLine), length,
+                           reinterpret_cast<unsigned char*>(WorkLine));
 }
 
 // The 16-mer keys a read held ahead will be looked up by: at most two.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -23,6 +24,7 @@
 #else
 #include <dirent.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -31,7 +33,6 @@
 #include <unistd.h>
 
 #include <system_error>
-#include <thread>
 #endif
 
 #ifdef _WIN32
@@ -252,6 +253,23 @@ bool fPlatformLinkOrCopy(const char* from, const char* to) {
   }
   return fPlatformCopyFile(from, to);
 #endif
+}
+
+int fPlatformUsableCores() {
+#ifdef _WIN32
+  DWORD_PTR process = 0, system = 0;
+  if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) != 0 && process != 0) {
+    int cores = 0;
+    for (; process != 0; process &= process - 1) ++cores;
+    return cores;
+  }
+#else
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) return CPU_COUNT(&allowed);
+#endif
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
 int64_t fPlatformProcessId() {

@@ -60,6 +60,9 @@ bool fPlatformLinkOrCopy(const char* from, const char* to);
 
 int64_t fPlatformProcessId();
 
+// The number of cores this process may run on (its CPU affinity), at least 1.
+int fPlatformUsableCores();
+
 // True when standard error is a terminal (a person watches the run).
 bool fPlatformStderrIsTerminal();
 

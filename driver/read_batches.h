@@ -1,0 +1,202 @@
+// The read pass on several threads. The calling thread takes the reads in
+// batches, in file order, exactly as the single-threaded pass takes them one
+// by one (the same lines, the same counts in InputReads, the same end at a
+// line too long); the reads of a batch are matched on RunThreads threads, each
+// a contiguous share, while the calling thread takes the next batch; then the
+// caller gets the batch back and writes its results in file order. So every
+// output is the same whatever the number of threads or the batch size.
+//
+// A matcher is called on a worker thread with (batch, first, end, worker),
+// worker being 0 .. threads - 1, for the scratch space and tallies of its
+// own; it may change the reads of its share in place and set their result
+// bytes, and must not touch InputLine, WorkLine or any other shared state.
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <istream>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "driver/file_helpers.h"
+#include "driver/memory.h"
+#include "driver/read_ahead.h"
+#include "driver/run_state.h"
+
+// Reads per batch; tests make it small to put batch ends everywhere.
+extern uint32_t ReadBatchReads;
+
+// One batch of reads, packed one after another.
+struct ReadBatch {
+  std::vector<unsigned char> bases;
+  std::vector<uint64_t> starts;   // read i at bases[starts[i]]
+  std::vector<int32_t> lengths;   // as fNextRead gives them
+  std::vector<int32_t> numbers;   // InputReads once the read was taken
+  std::vector<unsigned char> results;  // one byte a read, set by the matcher
+  std::vector<int32_t> values;         // one number a read, for the matcher's use
+  uint32_t count = 0;
+
+  unsigned char* fRead(uint32_t i) { return bases.data() + starts[i]; }
+  const unsigned char* fRead(uint32_t i) const { return bases.data() + starts[i]; }
+};
+
+// Takes up to ReadBatchReads reads into `batch`; false once the file gives none.
+inline bool fTakeBatch(std::istream& reads, bool letterReads, ReadBatch& batch) {
+  batch.count = 0;
+  size_t used = 0;
+  int32_t length = 0;
+  while (batch.count < ReadBatchReads && fNextRead(reads, letterReads, length)) {
+    const size_t need = used + static_cast<size_t>(length) + 1;
+    if (batch.bases.size() < need) batch.bases.resize(need + need / 2);
+    if (batch.starts.size() <= batch.count) {
+      const size_t more = batch.count + 1 + batch.count / 2;
+      batch.starts.resize(more);
+      batch.lengths.resize(more);
+      batch.numbers.resize(more);
+      batch.results.resize(more);
+      batch.values.resize(more);
+    }
+    std::memcpy(batch.bases.data() + used, InputLine, static_cast<size_t>(length));
+    batch.bases[used + static_cast<size_t>(length)] = 0;
+    batch.starts[batch.count] = used;
+    batch.lengths[batch.count] = length;
+    batch.numbers[batch.count] = InputReads;
+    batch.results[batch.count] = 0;
+    batch.values[batch.count] = 0;
+    ++batch.count;
+    used = need;
+  }
+  return batch.count > 0;
+}
+
+// Reads [first, end) of a batch, walked in order with the look-ahead steps of
+// a read-ahead hook (driver/read_ahead.h): onRead(read, i) for every read the
+// hook keeps. The hook works on the share's reads only, so shares may be
+// walked on several threads at once.
+template <class Hook, class OnRead>
+void fWalkShare(ReadBatch& batch, uint32_t first, uint32_t end, const Hook& hook, OnRead onRead) {
+  using Read = HeldRead<typename Hook::Seeds>;
+  constexpr uint32_t kSlots = 32, kTakeAhead = 24, kFollowAt = 12, kFollowOnAt = 4;
+  Read ring[kSlots] = {};
+  bool kept[kSlots] = {};
+  uint32_t taken = first, followed = first, followedOn = first;
+  auto upTo = [end](uint32_t i, uint32_t ahead) { return end - i > ahead ? i + ahead + 1 : end; };
+  for (uint32_t i = first; i < end; ++i) {
+    for (const uint32_t last = upTo(i, kTakeAhead); taken < last; ++taken) {
+      Read& read = ring[taken % kSlots];
+      read.bases = batch.fRead(taken);
+      read.length = batch.lengths[taken];
+      read.number = batch.numbers[taken];
+      kept[taken % kSlots] = hook.fTake(read);
+    }
+    for (const uint32_t last = upTo(i, kFollowAt); followed < last; ++followed)
+      if (kept[followed % kSlots]) hook.fFollow(ring[followed % kSlots]);
+    for (const uint32_t last = upTo(i, kFollowOnAt); followedOn < last; ++followedOn)
+      if (kept[followedOn % kSlots]) hook.fFollowOn(ring[followedOn % kSlots]);
+    if (kept[i % kSlots]) onRead(ring[i % kSlots], i);
+  }
+}
+
+// Worker threads that match the shares of one batch at a time. Threads meet
+// once a batch, never a read.
+template <class Match>
+class BatchWorkers {
+ public:
+  // As many workers as the system gives, up to `threads`; with none at all
+  // the calling thread matches the batches itself.
+  BatchWorkers(int threads, Match match) : Matcher(match), Count(threads < 1 ? 1 : threads) {
+    try {
+      for (int t = 0; t < Count; ++t) Threads.emplace_back([this, t] { fServe(t); });
+    } catch (const std::system_error&) {
+      Count = static_cast<int>(Threads.size());
+    }
+  }
+  ~BatchWorkers() {
+    {
+      std::lock_guard<std::mutex> hold(Lock);
+      Closing = true;
+    }
+    Wake.notify_all();
+    for (std::thread& thread : Threads) thread.join();
+  }
+  BatchWorkers(const BatchWorkers&) = delete;
+  BatchWorkers& operator=(const BatchWorkers&) = delete;
+
+  // Hands out `batch`; the workers start on it at once.
+  void fStart(ReadBatch& batch) {
+    if (Count == 0) {
+      Matcher(batch, 0, batch.count, 0);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> hold(Lock);
+      Current = &batch;
+      Busy = Count;
+      ++Round;
+    }
+    Wake.notify_all();
+  }
+  // Waits until every share of the batch handed out last is matched.
+  void fWait() {
+    std::unique_lock<std::mutex> hold(Lock);
+    Done.wait(hold, [this] { return Busy == 0; });
+  }
+
+ private:
+  void fServe(int t) {
+    uint64_t seen = 0;
+    for (;;) {
+      ReadBatch* batch = nullptr;
+      {
+        std::unique_lock<std::mutex> hold(Lock);
+        Wake.wait(hold, [&] { return Closing || Round != seen; });
+        if (Closing) return;
+        seen = Round;
+        batch = Current;
+      }
+      const uint64_t n = batch->count;
+      Matcher(*batch, static_cast<uint32_t>(n * t / Count), static_cast<uint32_t>(n * (t + 1) / Count), t);
+      bool last = false;
+      {
+        std::lock_guard<std::mutex> hold(Lock);
+        last = --Busy == 0;
+      }
+      if (last) Done.notify_one();
+    }
+  }
+
+  Match Matcher;
+  int Count;
+  std::vector<std::thread> Threads;
+  std::mutex Lock;
+  std::condition_variable Wake, Done;
+  ReadBatch* Current = nullptr;
+  uint64_t Round = 0;
+  int Busy = 0;
+  bool Closing = false;
+};
+
+// The whole read pass: match(batch, first, end, worker) on `threads` workers,
+// emit(batch) on the calling thread, batch after batch in file order.
+// emit returns false to stop reading (the reads taken past that point are
+// dropped unmatched or unwritten, as a single-threaded pass never took them:
+// the caller's counts must then come from the batch, not from InputReads).
+template <class Match, class Emit>
+void fRunReadBatches(std::istream& reads, bool letterReads, int threads, Match match, Emit emit) {
+  // The batches outlive the workers, which may still be matching one when an
+  // allocation fails here.
+  ReadBatch batches[2];
+  BatchWorkers<Match> workers(threads, match);
+  int current = 0;
+  if (!fTakeBatch(reads, letterReads, batches[current])) return;
+  workers.fStart(batches[current]);
+  for (;;) {
+    const bool more = fTakeBatch(reads, letterReads, batches[1 - current]);
+    workers.fWait();
+    if (!emit(batches[current]) || !more) return;
+    current = 1 - current;
+    workers.fStart(batches[current]);
+  }
+}
