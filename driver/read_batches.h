@@ -99,6 +99,45 @@ void fWalkShare(ReadBatch& batch, uint32_t first, uint32_t end, const Hook& hook
   }
 }
 
+// Records that the workers' shares give, a list per worker, each in the
+// order of its reads; a worker empties its list when it starts a share. The
+// shares follow each other in the batch, so the lists taken one after another
+// give the records in file order.
+template <class Record>
+class ShareRecords {
+ public:
+  explicit ShareRecords(int workers) : Lists(static_cast<size_t>(workers < 1 ? 1 : workers)) {}
+  std::vector<Record>& fOf(int worker) { return Lists[static_cast<size_t>(worker)]; }
+
+  // In file order, after the batch is matched: the records of read i, each
+  // record naming its read by `read` (its index in the batch).
+  class Cursor {
+   public:
+    explicit Cursor(ShareRecords& records) : Owner(records) {}
+    template <class OnRecord>
+    void fTake(uint32_t read, OnRecord onRecord) {
+      for (;;) {
+        if (List == Owner.Lists.size()) return;
+        const std::vector<Record>& list = Owner.Lists[List];
+        if (At == list.size()) {
+          ++List;
+          At = 0;
+          continue;
+        }
+        if (list[At].read != read) return;
+        onRecord(list[At++]);
+      }
+    }
+
+   private:
+    ShareRecords& Owner;
+    size_t List = 0, At = 0;
+  };
+
+ private:
+  std::vector<std::vector<Record>> Lists;
+};
+
 // Worker threads that match the shares of one batch at a time. Threads meet
 // once a batch, never a read.
 template <class Match>

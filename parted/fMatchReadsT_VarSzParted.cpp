@@ -7,12 +7,14 @@
 #include <fstream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
 #include "driver/outcome.h"
 #include "driver/read_ahead.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/parted.h"
@@ -103,6 +105,65 @@ int32_t fSearchReads(ReadAhead<HeadSeedsAhead>& ahead, std::ifstream& reads, Par
   return processed;
 }
 
+// A hit found by a worker: its read (index in the batch) and strand.
+struct FoundHit {
+  uint32_t read;
+  bool lower;
+  PartedHit hit;
+};
+
+// fSearchReads on RunThreads threads: the reads of a batch are searched in
+// parallel, then their hits are added, noted and counted against the stop
+// rule in file order; what was taken past the stopping read is dropped.
+int32_t fSearchReadsInBatches(std::ifstream& reads, PartedHitList& upperHits, PartedHitList& lowerHits,
+                              Outcome& outcome) {
+  fStage(Stage::kReads);
+  InputReads = 0;
+  int32_t processed = 0;
+  fSay(kSearching);
+  LineCounter counter;
+  ShareRecords<FoundHit> found(RunThreads);
+  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
+    std::vector<FoundHit>& hits = found.fOf(worker);
+    hits.clear();
+    unsigned char complement[kLineBufferSize];
+    fWalkShare(batch, first, end, HeadSeedsAhead(), [&](const HeldRead<HeadSeedsAhead::Seeds>& read, uint32_t i) {
+      const int32_t length = read.length;
+      if (length < MinReadSize || length > MaxReadSize || length < kShortestPartedRead) return;
+      const int16_t size = static_cast<int16_t>(length);
+      auto on = [&](bool lower) {
+        return [&, lower](int32_t p, int32_t t, int32_t k) {
+          hits.push_back({i, lower, {p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)}});
+        };
+      };
+      fSearchHeadSeedBothStrands(read.bases, complement, length, on(false), on(true));
+    });
+  };
+  auto emit = [&](ReadBatch& batch) {
+    ShareRecords<FoundHit>::Cursor cursor(found);
+    for (uint32_t i = 0; i < batch.count; ++i) {
+      counter.fAdvance();
+      fSay(counter.text);
+      const int32_t length = batch.lengths[i];
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      ++processed;
+      const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
+      cursor.fTake(i, [&](const FoundHit& one) {
+        PartedHitList& hits = one.lower ? lowerHits : upperHits;
+        hits.push_back(one.hit);
+        fNotePartedHit(hits.back(), number, one.lower ? kLowerPartedNote : kUpperPartedNote, kHeadSeedNote);
+      });
+      if (fAboveHitLimit(static_cast<int64_t>(upperHits.size()))) {
+        fStopAtHitLimit(batch.numbers[i], outcome);
+        return false;
+      }
+    }
+    return true;
+  };
+  fRunReadBatches(reads, false, RunThreads, match, emit);
+  return processed;
+}
+
 void fWriteStrand(FILE* table, const char* header, const PartedHitList& hits) {
   std::fprintf(table, header, static_cast<int32_t>(hits.size()));
   for (size_t i = 0; i < hits.size(); ++i) {
@@ -128,7 +189,8 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   }
   std::ifstream reads;
   if (!fOpenReads(ReadsPath, reads, outcome)) return;
-  const int32_t processed = fSearchReads(ahead, reads, upperHits, lowerHits, outcome);
+  const int32_t processed = RunThreads > 1 ? fSearchReadsInBatches(reads, upperHits, lowerHits, outcome)
+                                           : fSearchReads(ahead, reads, upperHits, lowerHits, outcome);
   reads.close();
   // Counts past 32 bits (every read read, billions of hits) can't be told in the log.
   if (upperHits.size() > INT32_MAX || lowerHits.size() > INT32_MAX) {

@@ -61,15 +61,15 @@ inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, int32_t f
   return false;
 }
 
-// Head-seed search of the read in InputLine (codes, length L >= 16), then of
-// its reverse complement, written into WorkLine: onUpper(p, t, k) and
+// Head-seed search of the coded read (length L >= 16), then of its reverse
+// complement, written into `complement` (InputLine and WorkLine when not
+// given): onUpper(p, t, k) and
 // onLower(p, t, k) for the placements of each strand, as fSearchHeadSeed
 // gives them. Both strands' seeds are looked up together so that their cache
 // misses overlap.
 template <typename OnUpper, typename OnLower>
-inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLower onLower) {
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-  unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
+inline void fSearchHeadSeedBothStrands(const unsigned char* read, unsigned char* complement, int32_t readLength,
+                                       OnUpper onUpper, OnLower onLower) {
   // The lower strand's head seed is the reverse complement of the read's last 12 bases.
   const int32_t upperKey = fSeedKey12(read);
   const int32_t lowerKey = fSeedKey12Reverse(read + readLength - kSeedBases);
@@ -82,6 +82,12 @@ inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLo
   fSearchHeadSeed<false>(read, readLength, upperFirst, onUpper);
   fReverseComplementCodes(read, readLength, complement);
   fSearchHeadSeed<false>(complement, readLength, lowerFirst, onLower);
+}
+
+template <typename OnUpper, typename OnLower>
+inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLower onLower) {
+  fSearchHeadSeedBothStrands(reinterpret_cast<const unsigned char*>(InputLine),
+                             reinterpret_cast<unsigned char*>(WorkLine), readLength, onUpper, onLower);
 }
 
 // The hook of the parted reads held ahead (driver/read_ahead.h): for every

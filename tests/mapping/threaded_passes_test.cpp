@@ -10,6 +10,7 @@
 #include "driver/notes.h"
 #include "driver/read_batches.h"
 #include "mapping/mapping.h"
+#include "parted/parted.h"
 #include "support/direct_run.h"
 #include "support/sequences.h"
 
@@ -32,6 +33,8 @@ struct Workload {
       if (i % 5 == 2) read[length / 2] = read[length / 2] == 'A' ? 'C' : 'A';
       if (i % 11 == 4) read = fRandomLetters(length, static_cast<unsigned>(i));
       if (i % 13 == 6) read = fAt(genome, 2000 + i % 50, 60);
+      // A rotation: the read's head at `at`, its last 9 + i % 20 bases right before it.
+      if (i % 4 == 3) read = fAt(genome, at, 40) + fAt(genome, at - 9 - i % 20, static_cast<size_t>(9 + i % 20));
       lines.push_back(read);
     }
     lines[9] = lines[10];  // the same read twice in a row
@@ -74,6 +77,8 @@ const Procedure kProcedures[] = {
     {"fMatchReadsT_VarSzO", false, fCoverage},
     {"fMapReadsOnToSeq", false, fStretches},
     {"fMapReadsOneInSeq", false, fOnce},
+    {"fMatchReadsT_VarSzParted", false,
+     [](auto& d, auto& r, auto& g) { return fMatchReadsT_VarSzParted(d, r, g, 0); }},
 };
 
 class ThreadedPasses : public DirectRun {
@@ -108,6 +113,25 @@ class ThreadedPasses : public DirectRun {
     return files;
   }
 };
+
+// The stop rule decides in file order: the hits and notes of the reads taken
+// past the stopping read are dropped, wherever it falls in a batch.
+TEST_F(ThreadedPasses, StopAtTheHitLimitWhereOneThreadStops) {
+  const Workload work;
+  for (const Procedure& procedure : kProcedures) {
+    if (std::string(procedure.name) != "fMatchReadsT_VarSzParted") continue;
+    for (int32_t limit : {1, 4, 9}) {
+      HitStopLimit = limit;
+      const Files one = fRun(procedure, work, 1, kDefaultBatch);
+      ASSERT_EQ(one.back().second, std::to_string(static_cast<int>(RunStatus::kStoppedAtHitLimit))) << limit;
+      for (int threads : {2, 3})
+        for (uint32_t batch : {3u, 16u, kDefaultBatch})
+          EXPECT_EQ(fRun(procedure, work, threads, batch), one)
+              << procedure.name << " stopping above " << limit << " hits on " << threads << " threads, batches of "
+              << batch;
+    }
+  }
+}
 
 TEST_F(ThreadedPasses, GiveTheFilesOfOneThreadForAnyThreadsAndBatchSize) {
   const Workload work;
