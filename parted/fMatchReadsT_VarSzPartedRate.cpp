@@ -12,6 +12,7 @@
 #include "driver/memory.h"
 #include "driver/outcome.h"
 #include "driver/read_ahead.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "parted/parted.h"
 #include "parted/parted_hit.h"
@@ -50,6 +51,37 @@ void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileI
   fSearchHeadSeedBothStrands(readLength, rate, rate);
 }
 
+// The segment start q raised for file `fileIndex` by one of several threads
+// rating the same file: the one that moves lastFile on raises the rating.
+inline void fRaiseShared(PositionRating& at, uint32_t fileIndex) {
+  uint32_t last = __atomic_load_n(&at.lastFile, __ATOMIC_RELAXED);
+  while (last < fileIndex) {
+    if (__atomic_compare_exchange_n(&at.lastFile, &last, fileIndex, false, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
+      __atomic_fetch_add(&at.rating, 1u, __ATOMIC_RELAXED);
+      return;
+    }
+  }
+}
+
+// The reads of one open file rated on RunThreads threads: a file raises a
+// position once whichever read gives it first.
+void fRateInBatches(std::istream& reads, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength) {
+  auto match = [=](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+    unsigned char complement[kLineBufferSize];
+    auto rate = [&](int32_t p, int32_t t, int32_t) {
+      int32_t q = p - t;
+      while (q < 1) q += genomeLength;
+      fRaiseShared(ratings[q], fileIndex);
+    };
+    fWalkShare(batch, first, end, HeadSeedsAhead(), [&](const HeldRead<HeadSeedsAhead::Seeds>& read, uint32_t) {
+      const int32_t length = read.length;
+      if (length < MinReadSize || length > MaxReadSize || length < kShortestPartedRead) return;
+      fSearchHeadSeedBothStrands(read.bases, complement, length, rate, rate);
+    });
+  };
+  fRunReadBatches(reads, false, RunThreads, match, [](ReadBatch&) { return true; });
+}
+
 // Rates every read of one file. False if the file can't be opened.
 bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n,
                     ReadAhead<HeadSeedsAhead>& ahead, Outcome& outcome) {
@@ -57,6 +89,10 @@ bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t f
   if (!fOpenReads(path, reads, outcome)) return false;
   InputReads = 0;
   fSay(kSearching);
+  if (RunThreads > 1) {
+    fRateInBatches(reads, ratings, fileIndex, n);
+    return true;
+  }
   ahead.fStart(reads, false);
   // Hot loop: one read per pass; no allocation, no formatting.
   while (const auto* read = ahead.fNext()) {

@@ -3,6 +3,7 @@
 // number of threads and any batch size, batch ends falling anywhere.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,13 @@ Outcome fOnce(const std::string& dir, const std::string& reads, const std::strin
   return outcome;
 }
 
+// The reads file rated twice, as two files of the list.
+Outcome fRating(const std::string& dir, const std::string& reads, const std::string& genome) {
+  const std::string name = reads.substr(dir.size());
+  std::ofstream(dir + "list.txt") << name << "\n" << name << "\n";
+  return fMatchReadsT_VarSzPartedRate(dir, dir, genome, 0, dir + "list.txt");
+}
+
 const Procedure kProcedures[] = {
     {"fReadsOutOfSeq", false, [](auto& d, auto& r, auto& g) { return fReadsOutOfSeq(d, r, g); }},
     {"fGetReadsThatOutOfSeq", true, [](auto& d, auto& r, auto& g) { return fGetReadsThatOutOfSeq(d, r, g); }},
@@ -79,6 +87,7 @@ const Procedure kProcedures[] = {
     {"fMapReadsOneInSeq", false, fOnce},
     {"fMatchReadsT_VarSzParted", false,
      [](auto& d, auto& r, auto& g) { return fMatchReadsT_VarSzParted(d, r, g, 0); }},
+    {"fMatchReadsT_VarSzPartedRate", false, fRating},
 };
 
 class ThreadedPasses : public DirectRun {
