@@ -12,6 +12,7 @@
 #include "driver/loaders.h"
 #include "driver/outcome.h"
 #include "driver/read_ahead.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "parted/index12.h"
 #include "parted/parted.h"
@@ -230,11 +231,12 @@ void fFlushPending(CycledStrand& strand, size_t recordSize, uint32_t readNumber,
 // written into WorkLine, searched from their head and end seeds. A read found
 // whole on either strand counts in IntoGenome and gives no hit; otherwise its
 // hits go to the strands' scratch files and are noted with the read's number.
-void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower, uint32_t readNumber) {
+// The hits of the coded read (length >= 12) on both strands, its reverse
+// complement formed in `complement`: true when it is found whole instead.
+bool fSearchCycled(const unsigned char* read, unsigned char* complement, int32_t readLength, CycledStrand& upper,
+                   CycledStrand& lower) {
   upper.pending.clear();
   lower.pending.clear();
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-  unsigned char* complement = reinterpret_cast<unsigned char*>(WorkLine);
   // The four seeds are looked up together so that their cache misses overlap;
   // the lower strand's head seed is the reverse complement of the read's end.
   int32_t keys[4];
@@ -248,6 +250,12 @@ void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lowe
     fReverseComplementCodes(read, readLength, complement);
     whole = fSearchStrand(complement, readLength, first[2], first[3], lower.pending, lower.headHits);
   }
+  return whole;
+}
+
+void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower, uint32_t readNumber) {
+  const bool whole = fSearchCycled(reinterpret_cast<const unsigned char*>(InputLine),
+                                   reinterpret_cast<unsigned char*>(WorkLine), readLength, upper, lower);
   if (whole) {
     // A read found whole is no circular permutation: the hits found for it so far are dropped.
     ++IntoGenome;
@@ -336,6 +344,83 @@ void fSearchReads(ReadAhead<CycledSeedsAhead>& ahead, std::ifstream& reads, Circ
   }
 }
 
+// A hit a worker found for a read of its batch: its strand, and whether it
+// came from the head seed.
+struct CycledHit {
+  uint32_t read;
+  bool lower;
+  bool head;
+  PartedHit hit;
+};
+
+// What a read of a batch turned out to be.
+enum : unsigned char { kSkipped = 0, kDefective = 1, kWhole = 2, kSearched = 3 };
+
+// fSearchReads on RunThreads threads: the reads of a batch are coded and
+// searched in parallel, then their hits are written, noted and counted
+// against the stop rule in file order; what was taken past the stopping read
+// is dropped.
+void fSearchReadsInBatches(std::ifstream& reads, CircularRun& run, Outcome& outcome) {
+  fStage(Stage::kReads);
+  IntoGenome = 0;
+  InputReads = 0;
+  fSay(kSearching);
+  ShareRecords<CycledHit> found(RunThreads);
+  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
+    std::vector<CycledHit>& hits = found.fOf(worker);
+    hits.clear();
+    unsigned char complement[kLineBufferSize];
+    CycledStrand upper, lower;
+    auto keep = [&](uint32_t i, const CycledStrand& strand, bool isLower) {
+      for (size_t k = 0; k < strand.pending.size(); ++k)
+        hits.push_back({i, isLower, k < strand.headHits, strand.pending[k]});
+    };
+    fWalkShare(batch, first, end, CycledSeedsAhead(), [&](const HeldRead<CycledSeedsAhead::Seeds>& read, uint32_t i) {
+      const int32_t length = read.length;
+      if (length < MinReadSize || length > MaxReadSize) return;
+      if (read.seeds.defective) {
+        batch.results[i] = kDefective;
+        return;
+      }
+      if (length < kSeedBases) return;
+      if (fSearchCycled(read.bases, complement, length, upper, lower)) {
+        batch.results[i] = kWhole;
+        return;
+      }
+      batch.results[i] = kSearched;
+      keep(i, upper, false);
+      keep(i, lower, true);
+    });
+  };
+  const size_t recordSize = fRecordSize();
+  auto emit = [&](ReadBatch& batch) {
+    ShareRecords<CycledHit>::Cursor cursor(found);
+    for (uint32_t i = 0; i < batch.count; ++i) {
+      const int32_t length = batch.lengths[i];
+      if (length < MinReadSize || length > MaxReadSize) continue;
+      ++run.withinScope;
+      const unsigned char result = batch.results[i];
+      if (result == kDefective) ++run.defective;
+      if (result == kDefective || length < kSeedBases) continue;
+      if (result == kWhole) ++IntoGenome;
+      const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
+      cursor.fTake(i, [&](const CycledHit& one) {
+        CycledStrand& strand = one.lower ? run.lower : run.upper;
+        fWriteRecord(strand.file, one.hit, recordSize);
+        fNotePartedHit(one.hit, number, one.lower ? kLowerPartedNote : kUpperPartedNote,
+                       one.head ? kHeadSeedNote : kEndSeedNote);
+        ++strand.count;
+      });
+      if (fAboveHitLimit(run.upper.count)) {
+        fStopAtHitLimit(batch.numbers[i], outcome);
+        return false;
+      }
+    }
+    return true;
+  };
+  fRunReadBatches(reads, true, RunThreads, match, emit);
+}
+
 // Reads both strands' hits back from their scratch files, at the sizes counted.
 bool fReadBackHits(const CircularRun& run, PartedHitList& upperHits, PartedHitList& lowerHits, Outcome& outcome) {
   try {
@@ -398,7 +483,10 @@ void fRun(const std::string& paramFilePath, CircularRun& run, Outcome& outcome) 
   }
   std::ifstream reads;
   if (!fOpenReads(run.readsPath, reads, outcome)) return;
-  fSearchReads(ahead, reads, run, outcome);
+  if (RunThreads > 1)
+    fSearchReadsInBatches(reads, run, outcome);
+  else
+    fSearchReads(ahead, reads, run, outcome);
   reads.close();
   if (!fCloseScratch(run.upper, outcome) || !fCloseScratch(run.lower, outcome)) return;
   // The index and the per-read lists make room for the hit arrays.

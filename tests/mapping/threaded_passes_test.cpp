@@ -79,6 +79,16 @@ Outcome fRating(const std::string& dir, const std::string& reads, const std::str
   return fMatchReadsT_VarSzPartedRate(dir, dir, genome, 0, dir + "list.txt");
 }
 
+// The circular-RNA procedure reads its own parameter file.
+Outcome fCircular(const std::string& dir, const std::string& reads, const std::string& genome) {
+  std::ofstream params(dir + "p.txt");
+  for (const auto& entry : Files{{"diRes", dir.substr(0, dir.size() - 1)}, {"pthGnm", genome}, {"pthReads", reads},
+                                 {"rMinSz", std::to_string(MinReadSize)}, {"rMaxSz", std::to_string(MaxReadSize)}})
+    params << "#\n#\n" << entry.first << "\n" << entry.second << "\n";
+  params.close();
+  return fIdentifyCircularRna(dir + "p.txt");
+}
+
 const Procedure kProcedures[] = {
     {"fReadsOutOfSeq", false, [](auto& d, auto& r, auto& g) { return fReadsOutOfSeq(d, r, g); }},
     {"fGetReadsThatOutOfSeq", true, [](auto& d, auto& r, auto& g) { return fGetReadsThatOutOfSeq(d, r, g); }},
@@ -88,6 +98,7 @@ const Procedure kProcedures[] = {
     {"fMatchReadsT_VarSzParted", false,
      [](auto& d, auto& r, auto& g) { return fMatchReadsT_VarSzParted(d, r, g, 0); }},
     {"fMatchReadsT_VarSzPartedRate", false, fRating},
+    {"fIdentifyCircularRna", true, fCircular},
 };
 
 class ThreadedPasses : public DirectRun {
@@ -128,7 +139,8 @@ class ThreadedPasses : public DirectRun {
 TEST_F(ThreadedPasses, StopAtTheHitLimitWhereOneThreadStops) {
   const Workload work;
   for (const Procedure& procedure : kProcedures) {
-    if (std::string(procedure.name) != "fMatchReadsT_VarSzParted") continue;
+    const std::string name = procedure.name;
+    if (name != "fMatchReadsT_VarSzParted" && name != "fIdentifyCircularRna") continue;
     for (int32_t limit : {1, 4, 9}) {
       HitStopLimit = limit;
       const Files one = fRun(procedure, work, 1, kDefaultBatch);
