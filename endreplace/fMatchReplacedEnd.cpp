@@ -1,12 +1,15 @@
 #include <cstring>
+#include <new>
 #include <fstream>
 #include <utility>
+#include <vector>
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/memory.h"
 #include "driver/notes.h"
 #include "driver/read_ahead.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "endreplace/replaced_end.h"
 #include "index/index12both.h"
@@ -25,14 +28,14 @@ uint32_t MatchedRead = 0;
 // them to `hitFile`; a read with more hits than the buffer holds is written
 // in pieces. Returns the number of hits. Each hit is also noted with its read
 // when the command line asks for read notes.
-int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32_t* chain, uint32_t key,
-                     uint32_t tipCode, uint32_t strand, Block<HitRecord>& hits, FILE* hitFile) {
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
+// The hits of `read` (upper-case letters) on one strand's text: onHit(p) for
+// each, in chain order; returns their number.
+template <class OnHit>
+int32_t fEachHit(const unsigned char* read, const unsigned char* text, const int32_t* root, const int32_t* chain,
+                 uint32_t key, OnHit onHit) {
   const int32_t exactEnd = ImmutSz;
   const int32_t tipEnd = AimedSz;
-  const int32_t capacity = static_cast<int32_t>(hits.size());
   int32_t found = 0;
-  int32_t held = 0;
   for (int32_t p = root[key]; p > 0; p = chain[p]) {
     const unsigned char* site = text + p;
     // The key's letters match already.
@@ -42,6 +45,18 @@ int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32
     int32_t mismatches = 0;
     for (int32_t k = exactEnd; k < tipEnd; ++k) mismatches += site[k] != read[k];
     if (mismatches < MisNu) continue;
+    onHit(p);
+    ++found;
+  }
+  return found;
+}
+
+int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32_t* chain, uint32_t key,
+                     uint32_t tipCode, uint32_t strand, Block<HitRecord>& hits, FILE* hitFile) {
+  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
+  const int32_t capacity = static_cast<int32_t>(hits.size());
+  int32_t held = 0;
+  const int32_t found = fEachHit(read, text, root, chain, key, [&](int32_t p) {
     if (held == capacity) {
       std::fwrite(hits.data(), sizeof(HitRecord), static_cast<size_t>(held), hitFile);
       held = 0;
@@ -49,8 +64,7 @@ int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32
     hits[held++] = HitRecord{static_cast<uint32_t>(p), tipCode};
     const HitNote note{static_cast<uint32_t>(p), tipCode, MatchedRead, strand};
     ReadNotes.fAdd(&note, sizeof note);
-    ++found;
-  }
+  });
   if (held > 0) std::fwrite(hits.data(), sizeof(HitRecord), static_cast<size_t>(held), hitFile);
   return found;
 }
@@ -69,6 +83,15 @@ void fMatchReplacedEnd(Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits)
   if (upper > 0 || lower > 0) ++FellIntoGenome;
 }
 
+// A tip of one repeated letter, compared as
+// raw bytes (a and A differ), is a long track; so is every tip shorter than
+// two letters.
+inline bool fIsLongTrack(const unsigned char* letters) {
+  for (int32_t k = ImmutSz + 1; k < AimedSz; ++k)
+    if (letters[k] != letters[ImmutSz]) return false;
+  return true;
+}
+
 // The hook of the reads held ahead (driver/read_ahead.h): keeps the reads of
 // the aimed size whose tip is not one repeated letter and whose letters are
 // all bases, counting them for the log as it goes; codes each kept read in
@@ -82,15 +105,7 @@ struct ReplacedEndAhead {
   bool fTake(HeldRead<Seeds>& read) const {
     if (read.length != AimedSz) return false;
     const char* letters = reinterpret_cast<const char*>(read.bases);
-    // A tip of one repeated letter, compared as raw bytes (a and A differ),
-    // is a long track; so is every tip shorter than two letters.
-    bool longTrack = true;
-    for (int32_t k = ImmutSz + 1; k < AimedSz; ++k)
-      if (letters[k] != letters[ImmutSz]) {
-        longTrack = false;
-        break;
-      }
-    if (longTrack) {
+    if (fIsLongTrack(read.bases)) {
       ++LongTracks;
       return false;
     }
@@ -121,12 +136,112 @@ struct ReplacedEndAhead {
   void fFollowOn(const HeldRead<Seeds>&) const {}
 };
 
+// What a read of a batch is to the read pass.
+enum : unsigned char { kOtherSize = 0, kLongTrack = 1, kDefected = 2, kAnalyzed = 3 };
+
+// The hook of the read pass on several threads: sorts each read as the
+// single-threaded hook does, into the read's seeds instead of the counters,
+// codes the analysable ones in place and asks for their root entries.
+struct SortedEndAhead {
+  struct Seeds {
+    uint32_t key;
+    unsigned char kind;
+  };
+
+  bool fTake(HeldRead<Seeds>& read) const {
+    read.seeds.kind = kOtherSize;
+    if (read.length != AimedSz) return true;
+    read.seeds.kind = kLongTrack;
+    if (fIsLongTrack(read.bases)) return true;
+    read.seeds.kind = kDefected;
+    if (fLettersToCodes(reinterpret_cast<const char*>(read.bases), AimedSz, read.bases) < AimedSz) return true;
+    read.seeds.kind = kAnalyzed;
+    read.seeds.key = fKmerKey(read.bases, kKey12Bases);
+    fPrefetch(Root12Up + read.seeds.key);
+    fPrefetch(Root12Lw + read.seeds.key);
+    return true;
+  }
+  void fFollow(const HeldRead<Seeds>&) const {}
+  void fFollowOn(const HeldRead<Seeds>&) const {}
+};
+
+// A hit a worker found: its read (index in the batch), strand and position.
+struct EndHit {
+  uint32_t read;
+  uint32_t strand;
+  uint32_t pos;
+};
+
+// The read pass on RunThreads threads: the reads of a batch are sorted and
+// matched in parallel, then counted, and their hits written and noted, in
+// file order, as the single-threaded pass does.
+void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits) {
+  ShareRecords<EndHit> found(RunThreads);
+  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
+    std::vector<EndHit>& hits = found.fOf(worker);
+    hits.clear();
+    unsigned char letters[kLineBufferSize];
+    fWalkShare(batch, first, end, SortedEndAhead(), [&](const HeldRead<SortedEndAhead::Seeds>& read, uint32_t i) {
+      batch.results[i] = read.seeds.kind;
+      if (read.seeds.kind != kAnalyzed) return;
+      const unsigned char* codes = read.bases;
+      for (int32_t k = 0; k < AimedSz; ++k) letters[k] = static_cast<unsigned char>(kUpperLetters[codes[k]]);
+      const uint32_t key = read.seeds.key;
+      fEachHit(letters, Genome, Root12Up, Chain12Up, key,
+               [&](int32_t p) { hits.push_back({i, kUpperStrandNote, static_cast<uint32_t>(p)}); });
+      fEachHit(letters, GenomeLower, Root12Lw, Chain12Lw, key,
+               [&](int32_t p) { hits.push_back({i, kLowerStrandNote, static_cast<uint32_t>(p)}); });
+    });
+  };
+  auto emit = [&](ReadBatch& batch) {
+    ShareRecords<EndHit>::Cursor cursor(found);
+    for (uint32_t i = 0; i < batch.count; ++i) {
+      const unsigned char kind = batch.results[i];
+      if (kind == kOtherSize) continue;
+      if (kind == kLongTrack) {
+        ++LongTracks;
+        continue;
+      }
+      ++TheseReads;
+      if (kind == kDefected) {
+        ++DefectedReads;
+        continue;
+      }
+      ++AnalyzedReads;
+      const unsigned char* codes = batch.fRead(i);
+      const uint32_t tipCode = MutTipSz > 0 ? fKmerKey(codes + ImmutSz, MutTipSz) : 0;
+      const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
+      int32_t upper = 0, lower = 0;
+      cursor.fTake(i, [&](const EndHit& hit) {
+        const HitRecord record{hit.pos, tipCode};
+        std::fwrite(&record, sizeof record, 1, hit.strand == kUpperStrandNote ? upperHits : lowerHits);
+        const HitNote note{hit.pos, tipCode, number, hit.strand};
+        ReadNotes.fAdd(&note, sizeof note);
+        ++(hit.strand == kUpperStrandNote ? upper : lower);
+      });
+      UpperStrandReads += upper;
+      LowerStrandReads += lower;
+      if (upper > 0 || lower > 0) ++FellIntoGenome;
+    }
+    return true;
+  };
+  fRunReadBatches(reads, true, RunThreads, match, emit);
+}
+
 // Sets the counters to 0, then matches every analysable read of `reads`,
 // appending its hits to the two hit files. False if the reads held ahead
 // find no room.
 bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits) {
   InputReads = TheseReads = DefectedReads = LongTracks = AnalyzedReads = FellIntoGenome = 0;
   UpperStrandReads = LowerStrandReads = 0;
+  if (RunThreads > 1) {
+    try {
+      fRunReadPassInBatches(reads, upperHits, lowerHits);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  }
   ReadAhead<ReplacedEndAhead> ahead;
   if (!ahead.fAllocate()) return false;
   ahead.fStart(reads, true);

@@ -3,6 +3,7 @@
 // number of threads and any batch size, batch ends falling anywhere.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "driver/loaders.h"
 #include "driver/notes.h"
 #include "driver/read_batches.h"
+#include "endreplace/endreplace.h"
 #include "mapping/mapping.h"
 #include "parted/parted.h"
 #include "support/direct_run.h"
@@ -22,6 +24,9 @@ namespace {
 // with a letter that is no base, and from nowhere.
 struct Workload {
   std::string genome, reads;
+  // Reads of 25 for the end-replacement pass: 20 bases of either strand, then
+  // a tip that differs, repeats one letter, holds an N, or matches.
+  std::string endReads;
   Workload() {
     genome = fRandomLetters(3000, 17);
     fPlace(genome, 2000, genome.substr(300, 200));
@@ -41,12 +46,25 @@ struct Workload {
     lines[9] = lines[10];  // the same read twice in a row
     lines[20][5] = 'N';
     reads = fLines(lines);
+    lines.clear();
+    for (int i = 0; i < 120; ++i) {
+      const int64_t at = (i * 97) % 3000 + 1;
+      std::string read = fAt(genome, at, 20) + fRandomLetters(5, static_cast<unsigned>(i));
+      if (i % 3 == 1) read = fReverseComplement(fAt(genome, at, 25)).substr(0, 20) + fRandomLetters(5, 7);
+      if (i % 10 == 2) read = fAt(genome, at, 20) + "GGGGG";
+      if (i % 10 == 5) read[22] = 'N';
+      if (i % 10 == 7) read = fAt(genome, 2000 + i % 30, 25);
+      if (i % 17 == 3) read += "A";
+      lines.push_back(read);
+    }
+    endReads = fLines(lines);
   }
 };
 
 struct Procedure {
   const char* name;
   bool letters;  // reads and genome as letters, else as codes
+  bool endReads; // the reads of the end-replacement pass
   Outcome (*run)(const std::string& dir, const std::string& reads, const std::string& genome);
 };
 
@@ -79,26 +97,49 @@ Outcome fRating(const std::string& dir, const std::string& reads, const std::str
   return fMatchReadsT_VarSzPartedRate(dir, dir, genome, 0, dir + "list.txt");
 }
 
-// The circular-RNA procedure reads its own parameter file.
-Outcome fCircular(const std::string& dir, const std::string& reads, const std::string& genome) {
+// The parameter file "p.txt" of a procedure that reads one: the run's folder
+// and inputs, then `more`.
+std::string fParamFile(const std::string& dir, const std::string& reads, const std::string& genome,
+                       const Files& more) {
   std::ofstream params(dir + "p.txt");
-  for (const auto& entry : Files{{"diRes", dir.substr(0, dir.size() - 1)}, {"pthGnm", genome}, {"pthReads", reads},
-                                 {"rMinSz", std::to_string(MinReadSize)}, {"rMaxSz", std::to_string(MaxReadSize)}})
-    params << "#\n#\n" << entry.first << "\n" << entry.second << "\n";
-  params.close();
-  return fIdentifyCircularRna(dir + "p.txt");
+  Files entries = {{"diRes", dir.substr(0, dir.size() - 1)}, {"pthGnm", genome}, {"pthReads", reads}};
+  entries.insert(entries.end(), more.begin(), more.end());
+  for (const auto& entry : entries) params << "#\n#\n" << entry.first << "\n" << entry.second << "\n";
+  return dir + "p.txt";
+}
+
+Outcome fCircular(const std::string& dir, const std::string& reads, const std::string& genome) {
+  return fIdentifyCircularRna(fParamFile(
+      dir, reads, genome, {{"rMinSz", std::to_string(MinReadSize)}, {"rMaxSz", std::to_string(MaxReadSize)}}));
+}
+
+// One end-replacement experiment; it takes the line buffers from the heap and
+// gives them back as it goes.
+Outcome fRandext(const std::string& dir, const std::string& reads, const std::string& genome) {
+  const std::string params =
+      fParamFile(dir, reads, genome, {{"experimentId", "x"}, {"immutSz", "20"}, {"mutTipSz", "5"}, {"misNu", "1"}});
+  char *const input = InputLine, *const work = WorkLine;
+  InputLine = static_cast<char*>(std::malloc(kLineBufferSize));
+  WorkLine = static_cast<char*>(std::malloc(kLineBufferSize));
+  Outcome outcome = fCutRnaWithReplacedEnd(params);
+  std::free(InputLine);
+  std::free(WorkLine);
+  InputLine = input;
+  WorkLine = work;
+  return outcome;
 }
 
 const Procedure kProcedures[] = {
-    {"fReadsOutOfSeq", false, [](auto& d, auto& r, auto& g) { return fReadsOutOfSeq(d, r, g); }},
-    {"fGetReadsThatOutOfSeq", true, [](auto& d, auto& r, auto& g) { return fGetReadsThatOutOfSeq(d, r, g); }},
-    {"fMatchReadsT_VarSzO", false, fCoverage},
-    {"fMapReadsOnToSeq", false, fStretches},
-    {"fMapReadsOneInSeq", false, fOnce},
-    {"fMatchReadsT_VarSzParted", false,
+    {"fReadsOutOfSeq", false, false, [](auto& d, auto& r, auto& g) { return fReadsOutOfSeq(d, r, g); }},
+    {"fGetReadsThatOutOfSeq", true, false, [](auto& d, auto& r, auto& g) { return fGetReadsThatOutOfSeq(d, r, g); }},
+    {"fMatchReadsT_VarSzO", false, false, fCoverage},
+    {"fMapReadsOnToSeq", false, false, fStretches},
+    {"fMapReadsOneInSeq", false, false, fOnce},
+    {"fMatchReadsT_VarSzParted", false, false,
      [](auto& d, auto& r, auto& g) { return fMatchReadsT_VarSzParted(d, r, g, 0); }},
-    {"fMatchReadsT_VarSzPartedRate", false, fRating},
-    {"fIdentifyCircularRna", true, fCircular},
+    {"fMatchReadsT_VarSzPartedRate", false, false, fRating},
+    {"fIdentifyCircularRna", true, false, fCircular},
+    {"RandExt", true, true, fRandext},
 };
 
 class ThreadedPasses : public DirectRun {
@@ -120,7 +161,7 @@ class ThreadedPasses : public DirectRun {
     RunFolder folder;
     const std::string ext = procedure.letters ? ".txt" : ".bin";
     folder.write("g" + ext, procedure.letters ? work.genome : fCodes(work.genome));
-    std::string reads = work.reads;
+    std::string reads = procedure.endReads ? work.endReads : work.reads;
     if (!procedure.letters) reads = fCodes(reads);  // line feeds stay line feeds
     folder.write("r" + ext, reads);
     EXPECT_TRUE(ReadNotes.fOpen(folder.path("notes")));
@@ -158,7 +199,7 @@ TEST_F(ThreadedPasses, GiveTheFilesOfOneThreadForAnyThreadsAndBatchSize) {
   const Workload work;
   for (const Procedure& procedure : kProcedures) {
     const Files one = fRun(procedure, work, 1, kDefaultBatch);
-    ASSERT_GT(one.size(), 3u) << procedure.name;
+    ASSERT_EQ(one.back().second, std::to_string(static_cast<int>(RunStatus::kCompleted))) << procedure.name;
     for (int threads : {2, 3, 7})
       for (uint32_t batch : {1u, 5u, 64u, kDefaultBatch})
         EXPECT_EQ(fRun(procedure, work, threads, batch), one)
