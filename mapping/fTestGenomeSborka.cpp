@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "driver/console.h"
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
 #include "mapping/mapping.h"
@@ -66,22 +69,72 @@ int32_t fCommonLength(const unsigned char* g, int32_t L, int32_t x1, int32_t x2,
 // (descending), claiming those whose repeat value is 0; counts the read as
 // non-correct at the first position whose counted repeat is shorter than the
 // read or that an earlier read has claimed.
-void fCheckReadAssembly(int32_t length, int32_t* repeatTable, int32_t L) {
+// The full-length positions of the coded read c[0 .. length-1], in chain
+// order: onPlace(p) for each until it gives false.
+template <class OnPlace>
+void fEachPlace(const unsigned char* c, int32_t length, int32_t L, OnPlace onPlace) {
   if (length < kKey16Bases) return;
-  const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
   uint32_t key;
   if (!fReadKey(c, kKey16Bases, key)) return;  // a byte that is no base code matches nowhere
   for (int32_t p = Root16[key]; p > 0; p = Chain16[p]) {
     if (length > kKey16Bases && !fRestOfReadMatches(c, length, p, L)) continue;
-    int32_t value = repeatTable[p];
-    if (value == 0) {
-      repeatTable[p] = -length;
-    } else if (length > value) {
-      ++IntoGenome;
-      fNoteRead(NonCorrectNote{static_cast<uint32_t>(InputReads), p});
-      return;
-    }
+    if (!onPlace(p)) return;
   }
+}
+
+// The claim of one position by the read numbered `readNumber`: false when the
+// read is non-correct there (and counted so), which ends its walk.
+bool fClaim(int32_t p, int32_t length, uint32_t readNumber, int32_t* repeatTable) {
+  const int32_t value = repeatTable[p];
+  if (value == 0) {
+    repeatTable[p] = -length;
+  } else if (length > value) {
+    ++IntoGenome;
+    fNoteRead(NonCorrectNote{readNumber, p});
+    return false;
+  }
+  return true;
+}
+
+void fCheckReadAssembly(int32_t length, int32_t* repeatTable, int32_t L) {
+  const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
+  const uint32_t number = static_cast<uint32_t>(InputReads);
+  fEachPlace(c, length, L, [&](int32_t p) { return fClaim(p, length, number, repeatTable); });
+}
+
+// A full-length position a worker found: its read (index in the batch).
+struct FoundPlace {
+  uint32_t read;
+  int32_t p;
+};
+
+// The read pass on RunThreads threads: the places of the reads of a batch are
+// found in parallel, then claimed in file order, so that a read is judged
+// against the claims of the reads before it only.
+void fCheckInBatches(std::istream& reads, int32_t* repeatTable, int32_t L) {
+  ShareRecords<FoundPlace> found(RunThreads);
+  auto match = [&found, L](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
+    std::vector<FoundPlace>& places = found.fOf(worker);
+    places.clear();
+    fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
+      fEachPlace(read.bases, read.length, L, [&](int32_t p) {
+        places.push_back({i, p});
+        return true;
+      });
+    });
+  };
+  auto emit = [&](ReadBatch& batch) {
+    ShareRecords<FoundPlace>::Cursor cursor(found);
+    for (uint32_t i = 0; i < batch.count; ++i) {
+      bool walking = true;
+      const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
+      cursor.fTake(i, [&](const FoundPlace& place) {
+        if (walking) walking = fClaim(place.p, batch.lengths[i], number, repeatTable);
+      });
+    }
+    return true;
+  };
+  fRunReadBatches(reads, false, RunThreads, match, emit);
 }
 
 // The repeat pass's shared state. Lists chain their members through a link
@@ -276,9 +329,19 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!fIndexGenome(L, false, outcome)) return;
   if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
   fStage(Stage::kReads);
-  int32_t length = 0;
-  // Per-read loop, the hot path: no allocation, no formatting, no virtual calls.
-  while (fNextRead(held.reads, false, length)) fCheckReadAssembly(length, held.repeatTable.data(), L);
+  if (RunThreads > 1) {
+    try {
+      fCheckInBatches(held.reads, held.repeatTable.data(), L);
+    } catch (const std::bad_alloc&) {
+      fSay(kNoMemory);
+      outcome.fFail(RunStatus::kNoMemory, "");
+      return;
+    }
+  } else {
+    int32_t length = 0;
+    // Per-read loop, the hot path: no allocation, no formatting, no virtual calls.
+    while (fNextRead(held.reads, false, length)) fCheckReadAssembly(length, held.repeatTable.data(), L);
+  }
   held.reads.close();
   fStage(Stage::kWriting);
   std::fprintf(held.log.file, kReadCounts, InputReads, IntoGenome);

@@ -68,24 +68,12 @@ struct Procedure {
   Outcome (*run)(const std::string& dir, const std::string& reads, const std::string& genome);
 };
 
-Outcome fCoverage(const std::string& dir, const std::string& reads, const std::string& genome) {
+// The procedures that find the coded genome loaded, as the command line loads it.
+template <Outcome (*procedure)(std::string, std::string, std::string, int32_t)>
+Outcome fOnLoadedGenome(const std::string& dir, const std::string& reads, const std::string& genome) {
   int32_t length = 0;
   fLoadCodedGenome(genome, false, MaxReadSize, 0, length);
-  Outcome outcome = fMatchReadsT_VarSzO(dir, reads, genome, length);
-  fReleaseGenome();
-  return outcome;
-}
-Outcome fStretches(const std::string& dir, const std::string& reads, const std::string& genome) {
-  int32_t length = 0;
-  fLoadCodedGenome(genome, false, MaxReadSize, 0, length);
-  Outcome outcome = fMapReadsOnToSeq(dir, reads, genome, length);
-  fReleaseGenome();
-  return outcome;
-}
-Outcome fOnce(const std::string& dir, const std::string& reads, const std::string& genome) {
-  int32_t length = 0;
-  fLoadCodedGenome(genome, false, MaxReadSize, 0, length);
-  Outcome outcome = fMapReadsOneInSeq(dir, reads, genome, length);
+  Outcome outcome = procedure(dir, reads, genome, length);
   fReleaseGenome();
   return outcome;
 }
@@ -132,9 +120,10 @@ Outcome fRandext(const std::string& dir, const std::string& reads, const std::st
 const Procedure kProcedures[] = {
     {"fReadsOutOfSeq", false, false, [](auto& d, auto& r, auto& g) { return fReadsOutOfSeq(d, r, g); }},
     {"fGetReadsThatOutOfSeq", true, false, [](auto& d, auto& r, auto& g) { return fGetReadsThatOutOfSeq(d, r, g); }},
-    {"fMatchReadsT_VarSzO", false, false, fCoverage},
-    {"fMapReadsOnToSeq", false, false, fStretches},
-    {"fMapReadsOneInSeq", false, false, fOnce},
+    {"fMatchReadsT_VarSzO", false, false, fOnLoadedGenome<fMatchReadsT_VarSzO>},
+    {"fMapReadsOnToSeq", false, false, fOnLoadedGenome<fMapReadsOnToSeq>},
+    {"fMapReadsOneInSeq", false, false, fOnLoadedGenome<fMapReadsOneInSeq>},
+    {"fTestGenomeSborka", false, false, fOnLoadedGenome<fTestGenomeSborka>},
     {"fMatchReadsT_VarSzParted", false, false,
      [](auto& d, auto& r, auto& g) { return fMatchReadsT_VarSzParted(d, r, g, 0); }},
     {"fMatchReadsT_VarSzPartedRate", false, false, fRating},
