@@ -38,6 +38,10 @@ VANTRELS = str(setting("vantrels", "vantrels"))
 RESULTS = str(setting("results", "results")).rstrip("/") or "."
 LOGS = str(setting("logs", "logs")).rstrip("/") or "."
 GENOME = str(setting("genome"))
+# Threads of each vantrels run (--threads); locally never more than --cores.
+THREADS = setting("threads", 2)
+if not isinstance(THREADS, int) or THREADS < 1:
+    fail("threads must be a whole number of at least 1")
 # Where SLURM writes each job's own output (the profile names it).
 SLURM_LOGS = f"{LOGS}/slurm"
 
