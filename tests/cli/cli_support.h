@@ -40,7 +40,6 @@ std::vector<std::string> fListFolder(const std::string& dir);
 std::string fReadFile(const std::string& path);
 // The text's first characters, as many as `start` has, for comparing beginnings.
 inline std::string fHead(const std::string& text, const std::string& start) { return text.substr(0, start.size()); }
-void fWriteFile(const std::string& path, const std::string& bytes);
 
 // Whether the tests run under AddressSanitizer, which can't run under an address-space limit.
 constexpr bool kSanitized =
@@ -56,10 +55,8 @@ constexpr bool kSanitized =
     false;
 #endif
 
-// Whether this build reads FASTA/FASTQ and gzip.
-constexpr bool kWithHtslib =
 #ifdef VANTRELS_HAVE_HTSLIB
-    true;
+constexpr bool kWithHtslib = true;  // this build reads FASTA/FASTQ and gzip
 #else
-    false;
+constexpr bool kWithHtslib = false;
 #endif

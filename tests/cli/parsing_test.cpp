@@ -16,47 +16,37 @@
 namespace {
 
 TEST(CommandLineOptions, ValuesSwitchesOperandsAndProblems) {
-  struct Case {
-    std::vector<std::string> args;
-    bool parsed;
-    std::string values;  // key=value;... as parsed, or the problem
-  } cases[] = {
-      {{"--out", "res", "--min=5"}, true, "--min=5;--out=res;"},
-      {{"--min", "5", "--min", "6"}, true, "--min=6;"},
-      {{"--out=a=b"}, true, "--out=a=b;"},
-      {{"--out="}, true, "--out=;"},
-      {{"--out", "-"}, true, "--out=-;"},
-      {{"--quiet", "--out", "r"}, true, "--out=r;"},
-      {{"--", "--out"}, true, ""},
-      {{"--min"}, false, "option --min needs a value"},
-      {{"--bogus", "1"}, false, "unknown option --bogus"},
-      {{"--quiet=yes"}, false, "option --quiet takes no value"},
+  const std::pair<std::vector<std::string>, std::string> cases[] = {  // key=value;... as parsed, or the problem
+      {{"--out", "res", "--min=5"}, "--min=5;--out=res;"},
+      {{"--min", "5", "--min", "6"}, "--min=6;"},
+      {{"--out=a=b"}, "--out=a=b;"},
+      {{"--out="}, "--out=;"},
+      {{"--out", "-"}, "--out=-;"},
+      {{"--quiet", "--out", "r"}, "--out=r;"},
+      {{"--", "--out"}, ""},
+      {{"--min"}, "refused: option --min needs a value"},
+      {{"--bogus", "1"}, "refused: unknown option --bogus"},
+      {{"--quiet=yes"}, "refused: option --quiet takes no value"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [args, expected] : cases) {
     CommandLine line;
-    std::string problem;
-    bool parsed = fParseCommandLine(c.args, {"--quiet"}, {"--out", "--min"}, line, problem);
-    std::string values;
-    for (const auto& value : line.values) values += value.first + "=" + value.second + ";";
-    EXPECT_EQ(parsed, c.parsed) << c.args[0];
-    EXPECT_EQ(parsed ? values : problem, c.values) << c.args[0];
+    std::string problem, values;
+    bool parsed = fParseCommandLine(args, {"--quiet"}, {"--out", "--min"}, line, problem);
+    for (const auto& [key, value] : line.values) values += key + "=" + value + ";";
+    EXPECT_EQ(parsed ? values : "refused: " + problem, expected) << args[0];
   }
 }
 
 TEST(CommandLineOptions, AWholeNumberIsDigitsOnly) {
-  struct Case {
-    const char* text;
-    bool whole;
-    int64_t value;
-  } cases[] = {
-      {"0", true, 0},      {"2147483647", true, 2147483647}, {"2147483648", false, 0}, {"5abc", false, 0},
-      {"-1", false, 0},    {"+1", false, 0},  {" 1", false, 0}, {"", false, 0},
-      {"9999999999999999999999", false, 0},
+  constexpr int64_t kRefused = -7;  // the value stays as it was
+  const std::pair<const char*, int64_t> cases[] = {
+      {"0", 0},          {"2147483647", 2147483647}, {"2147483648", kRefused}, {"5abc", kRefused}, {"-1", kRefused},
+      {"+1", kRefused},  {" 1", kRefused},           {"", kRefused},           {"9999999999999999999999", kRefused},
   };
-  for (const Case& c : cases) {
-    int64_t value = -7;
-    EXPECT_EQ(fParseCount(c.text, 2147483647, value), c.whole) << c.text;
-    EXPECT_EQ(value, c.whole ? c.value : -7) << c.text;
+  for (const auto& [text, expected] : cases) {
+    int64_t value = kRefused;
+    EXPECT_EQ(fParseCount(text, 2147483647, value), expected != kRefused) << text;
+    EXPECT_EQ(value, expected) << text;
   }
 }
 
@@ -64,12 +54,8 @@ TEST(CommandLineSettings, OptionsOverrideTheParameterFileAndEveryProblemIsNamed)
   // As in the command line: a parameter file that can't be read is said once, by it.
   ConsoleOn = false;
   RunFolder folder;
-  folder.params("p.txt", {{"diRes", "/from/params"},
-                          {"pthGnm", "g.txt"},
-                          {"pthReads", "r.txt"},
-                          {"rMinSz", "20"},
-                          {"rMaxSz", "40"},
-                          {"immutSz", "20"}});
+  folder.params("p.txt", {{"diRes", "/from/params"}, {"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"rMinSz", "20"},
+                          {"rMaxSz", "40"}, {"immutSz", "20"}});
   folder.params("bad.txt", {{"rMinSz", "20abc"}});
   const std::string params = folder.path("p.txt");
   struct Case {
@@ -87,6 +73,13 @@ TEST(CommandLineSettings, OptionsOverrideTheParameterFileAndEveryProblemIsNamed)
       {"coverage", {"--params", folder.path("bad.txt"), "--genome", "g", "--reads", "r", "--out", "o", "--max", "9"},
        kExitUsage, "rMinSz of --params 20abc: not a whole number (digits only, at most 2147483647)"},
       {"coverage", {"--params", params, "--out", ""}, kExitUsage, "--out is empty: give a path"},
+      {"coverage", {"--params", params, "--min", "5abc"}, kExitUsage,
+       "--min 5abc: not a whole number (digits only, at most 2147483647)"},
+      {"coverage", {"--params", params, "--min", "20/../x"}, kExitUsage,
+       "--min 20/../x: not a whole number (digits only, at most 2147483647)"},
+      {"coverage", {"--params", params, "--min", "50"}, kExitUsage, "--min 50 is above --max 40"},
+      {"coverage", {"--params", params, "--depth", "--no-standard"}, kExitUsage,
+       "--depth asks for standard files that --no-standard leaves out; give one of them"},
       {"coverage", {"--params", params, "--tasks", "t"}, kExitUsage, "coverage: unknown option --tasks"},
       {"coverage", {"--params", params, "stray"}, kExitUsage, "coverage takes options only, not stray"},
       {"coverage", {"--params", folder.path("none.txt")}, kExitInput,

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "mapping/read_mapping_support.h"
+#include "support/sequences.h"
 #include "support/run_folder.h"
 
 namespace {
@@ -34,42 +34,39 @@ int fPrivateFolders(const std::string& out) {
   return count;
 }
 
-// Waits until `count` private folders exist in `out` (the runs got that far).
+// Waits, up to half a minute on a busy machine, until the runs got as far as
+// making `count` private folders in `out`.
 bool fAwaitPrivateFolders(const std::string& out, int count) {
-  for (int tries = 0; tries < 3000; ++tries) {  // up to half a minute on a busy machine
-    if (fPrivateFolders(out) >= count) return true;
+  for (int tries = 0; tries < 3000 && fPrivateFolders(out) < count; ++tries)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
+  return fPrivateFolders(out) >= count;
 }
 
-// A coded genome and coded reads, raw, so that nothing is converted.
-struct CodedInputs {
-  explicit CodedInputs(const RunFolder& folder) {
-    const std::string genome = fRandomLetters(60000, 11);
-    std::vector<std::string> reads;
-    for (int i = 0; i < 400; ++i) reads.push_back(genome.substr(static_cast<size_t>(i) * 131, 20 + i % 11));
-    folder.write("g.bin", fCodes(genome));
-    folder.write("r.bin", fCodes(fLines(reads)));
-    reads.resize(200);
-    folder.write("half.bin", fCodes(fLines(reads)));
-    folder.write("g.txt", genome);
-    folder.write("bad.txt", genome.substr(0, 3000) + "N" + genome.substr(3001));
-    // Reads of 25 letters whose last 5, or last 4, letters were replaced by their complements.
-    std::vector<std::string> replaced;
-    for (size_t start = 500; start < 50000; start += 997) {
-      std::string read = genome.substr(start, 25);
-      replaced.push_back(read.substr(0, 20) + fComplement(read.substr(20)));
-      replaced.push_back(read.substr(0, 21) + fComplement(read.substr(21)));
-    }
-    folder.write("r.txt", fLines(replaced));
-  }
-
-  static std::string fComplement(std::string letters) {
+// A genome g.bin and g.txt; coded reads r.bin and half.bin, raw, so that nothing
+// is converted; bad.txt, the genome with an N; r.txt, reads of 25 letters whose
+// last 5, or last 4, letters were replaced by their complements.
+void fWriteInputs(const RunFolder& folder) {
+  const std::string genome = fRandomLetters(60000, 11);
+  std::vector<std::string> reads;
+  for (size_t i = 0; i < 400; ++i) reads.push_back(genome.substr(i * 131, 20 + i % 11));
+  folder.write("g.bin", fCodes(genome));
+  folder.write("r.bin", fCodes(fLines(reads)));
+  reads.resize(200);
+  folder.write("half.bin", fCodes(fLines(reads)));
+  folder.write("g.txt", genome);
+  folder.write("bad.txt", genome.substr(0, 3000) + "N" + genome.substr(3001));
+  auto complement = [](const std::string& letters) {
     std::string reversed = fReverseComplement(letters);
     return std::string(reversed.rbegin(), reversed.rend());
+  };
+  std::vector<std::string> replaced;
+  for (size_t start = 500; start < 50000; start += 997) {
+    std::string read = genome.substr(start, 25);
+    replaced.push_back(read.substr(0, 20) + complement(read.substr(20)));
+    replaced.push_back(read.substr(0, 21) + complement(read.substr(21)));
   }
-};
+  folder.write("r.txt", fLines(replaced));
+}
 
 std::vector<std::string> fCoverage(const RunFolder& folder, const std::string& reads, const std::string& out) {
   return {"coverage", "--genome", folder.path("g.bin"), "--reads", reads, "--out", out, "--min", "20", "--max", "30",
@@ -78,30 +75,28 @@ std::vector<std::string> fCoverage(const RunFolder& folder, const std::string& r
 
 TEST(NothingLost, AFailedRerunKeepsTheEarlierResultsAndLeavesNothing) {
   RunFolder folder;
-  CodedInputs inputs(folder);
+  fWriteInputs(folder);
   const std::string out = folder.path("out");
-  const std::vector<std::string> randext = {"randext", "--genome", folder.path("g.txt"), "--reads",
-                                            folder.path("r.txt"), "--out", out, "--immut", "20", "--tip", "5",
-                                            "--id", "e1", "--quiet"};
-  ASSERT_EQ(fVantrels(randext).exitCode, 0);
+  auto randext = [&](const char* genome, const char* tip) {
+    return std::vector<std::string>{"randext", "--genome", folder.path(genome), "--reads", folder.path("r.txt"), "--out",
+                                    out, "--immut", "20", "--tip", tip, "--id", "e1", "--quiet"};
+  };
+  ASSERT_EQ(fVantrels(randext("g.txt", "5")).exitCode, 0);
   ASSERT_EQ(fVantrels(fCoverage(folder, folder.path("r.bin"), out)).exitCode, 0);
   const Snapshot before = fSnapshot(out);
   ASSERT_EQ(before.size(), 12u);  // native files, summaries, and the standard files of both runs
-
-  struct Case {
+  const struct {
     const char* what;
     std::vector<std::string> args;
     long long fileSizeLimit;
     int exitCode;
   } cases[] = {
-      {"a bad genome byte", {"randext", "--genome", folder.path("bad.txt"), "--reads", folder.path("r.txt"), "--out",
-                             out, "--immut", "20", "--tip", "5", "--id", "e1"}, -1, 2},
-      {"refused sizes", {"randext", "--genome", folder.path("g.txt"), "--reads", folder.path("r.txt"), "--out", out,
-                         "--immut", "20", "--tip", "16", "--id", "e1"}, -1, 1},
+      {"a bad genome byte", randext("bad.txt", "5"), -1, 2},
+      {"refused sizes", randext("g.txt", "16"), -1, 1},
       {"a file-size limit (a full disk)", fCoverage(folder, folder.path("half.bin"), out), 64 << 10, 3},
       {"a missing reads file", fCoverage(folder, folder.path("none.bin"), out), -1, 2},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     CliLimits limits;
     limits.fileSizeBytes = c.fileSizeLimit;
     CliResult result = fVantrels(c.args, limits);
@@ -113,7 +108,7 @@ TEST(NothingLost, AFailedRerunKeepsTheEarlierResultsAndLeavesNothing) {
 
 TEST(NothingLost, ASignalMidRunRemovesTheRunsFilesAndExitsWith128PlusItsNumber) {
   RunFolder folder;
-  CodedInputs inputs(folder);
+  fWriteInputs(folder);
   const std::string out = folder.path("out");
   ASSERT_EQ(fVantrels(fCoverage(folder, folder.path("r.bin"), out)).exitCode, 0);
   const Snapshot before = fSnapshot(out);
@@ -135,7 +130,7 @@ TEST(NothingLost, ASignalMidRunRemovesTheRunsFilesAndExitsWith128PlusItsNumber) 
 
 TEST(NothingLost, TwoRunsIntoOneOutDoNotMeet) {
   RunFolder folder;
-  CodedInputs inputs(folder);
+  fWriteInputs(folder);
   // What each run gives on its own.
   const std::string reads[2] = {folder.path("r.bin"), folder.path("half.bin")};
   Snapshot alone[2];
@@ -167,7 +162,7 @@ TEST(NothingLost, TwoRunsIntoOneOutDoNotMeet) {
 
 TEST(NothingLost, EachTaskIsInPlaceWhenItEndsAndAFailingTaskLeavesNoneOfItsFiles) {
   RunFolder folder;
-  CodedInputs inputs(folder);
+  fWriteInputs(folder);
   const std::string head = "1\n2\n3\n4\n5\n6\nrun.1\n8\n";
   struct Case {
     const char* tasks;
@@ -199,7 +194,7 @@ TEST(NothingLost, EachTaskIsInPlaceWhenItEndsAndAFailingTaskLeavesNoneOfItsFiles
 
 TEST(NothingLost, AResultNameThatIsALinkIsWrittenThroughToItsTarget) {
   RunFolder folder;
-  CodedInputs inputs(folder);
+  fWriteInputs(folder);
   const std::string out = folder.path("out");
   mkdir(out.c_str(), 0777);
   const std::string log = "r[20-30]g_Log.txt";

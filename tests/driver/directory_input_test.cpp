@@ -24,56 +24,46 @@ void fPrepareInputs(const RunFolder& folder) {
 }
 
 TEST(DirectoryInput, EveryProcedureRefusesADirectoryAsAnUnopenableFile) {
-  const Files scope = {{"diRes", "<d>"}, {"rMinSz", "16"}, {"rMaxSz", "40"}};
-  const Files randExt = {{"experimentId", "e"}, {"immutSz", "20"}, {"mutTipSz", "5"}, {"misNu", "1"}};
   // Genomes are opened as files: "i can't open " and the path; reads, lists
   // and task lists as streams: "i can't open", a line feed and the path.
   const std::string file = "\ni can't open <d>/sub\ndone\n", stream = "\ni can't open\n<d>/sub\ndone\n";
-  const Files sub = {{"pthGnm", "<d>/sub"}}, codes = {{"pthGnm", "<d>/g.bin"}}, letters = {{"pthGnm", "<d>/g.txt"}};
-  auto with = [](Files keys, const std::string& key, const std::string& value) {
-    keys.emplace_back(key, value);
-    return keys;
-  };
-  auto rating = [&](const Files& genome, const std::string& list) {
-    return with(with(genome, "diReads", "<d>"), "pthList", list);
-  };
-  auto tasks = [&](const Files& genome, const std::string& reads, const std::string& list) {
-    return with(with(genome, "pthReads", reads), "pthTaskList", list);
-  };
+  const char *sub = "sub", *codes = "g.bin", *letters = "g.txt";
   struct Case {
     const char* what;
     const char* procedure;
-    Files keys;
+    const char *genome, *reads, *list;  // names in the folder; the list is a rating's or the task list
     std::string console;
   } cases[] = {
-      {"coded genome loaded before the procedure", "fMatchReadsT_VarSzO", with(sub, "pthReads", "<d>/r.bin"), file},
-      {"coded genome of fReadsOutOfSeq", "fReadsOutOfSeq", with(sub, "pthReads", "<d>/r.bin"), file},
-      {"letter genome of fGetReadsThatOutOfSeq", "fGetReadsThatOutOfSeq", with(sub, "pthReads", "<d>/r.txt"), file},
-      {"coded genome of the parted reads", "fMatchReadsT_VarSzParted", with(sub, "pthReads", "<d>/r.bin"), file},
-      {"coded genome of the rating", "fMatchReadsT_VarSzPartedRate", rating(sub, "<d>/list.txt"), file},
-      {"letter genome of the circular RNA", "fIdentifyCircularRna", with(sub, "pthReads", "<d>/r.txt"), file},
-      {"letter genome of RandExt", "RandExt", with(sub, "pthReads", "<d>/r.txt"), file},
-      {"letter genome of the task list", "RandExtTaskList", tasks(sub, "<d>/r.txt", "<d>/tasks.txt"), file},
-      {"coded reads of fMapReadsOnToSeq", "fMapReadsOnToSeq", with(codes, "pthReads", "<d>/sub"), stream},
-      {"coded reads of fMapReadsOneInSeq", "fMapReadsOneInSeq", with(codes, "pthReads", "<d>/sub"), stream},
-      {"coded reads of fReadsOutOfSeq", "fReadsOutOfSeq", with(codes, "pthReads", "<d>/sub"), stream},
-      {"coded reads of the parted reads", "fMatchReadsT_VarSzParted", with(codes, "pthReads", "<d>/sub"), stream},
-      {"letter reads of the circular RNA", "fIdentifyCircularRna", with(letters, "pthReads", "<d>/sub"), stream},
-      {"list of the rating", "fMatchReadsT_VarSzPartedRate", rating(codes, "<d>/sub"), stream},
-      {"list entry of the rating, after a readable one", "fMatchReadsT_VarSzPartedRate",
-       rating(codes, "<d>/list.txt"), "\n1\nseaching parted reads\n2" + stream},
-      {"letter reads of RandExt", "RandExt", with(letters, "pthReads", "<d>/sub"), stream},
-      {"task list", "RandExtTaskList", tasks(letters, "<d>/r.txt", "<d>/sub"), stream},
-      {"letter reads of a task", "RandExtTaskList", tasks(letters, "<d>/sub", "<d>/tasks.txt"),
+      {"coded genome loaded before the procedure", "fMatchReadsT_VarSzO", sub, "r.bin", "", file},
+      {"coded genome of fReadsOutOfSeq", "fReadsOutOfSeq", sub, "r.bin", "", file},
+      {"letter genome of fGetReadsThatOutOfSeq", "fGetReadsThatOutOfSeq", sub, "r.txt", "", file},
+      {"coded genome of the parted reads", "fMatchReadsT_VarSzParted", sub, "r.bin", "", file},
+      {"coded genome of the rating", "fMatchReadsT_VarSzPartedRate", sub, "", "list.txt", file},
+      {"letter genome of the circular RNA", "fIdentifyCircularRna", sub, "r.txt", "", file},
+      {"letter genome of RandExt", "RandExt", sub, "r.txt", "", file},
+      {"letter genome of the task list", "RandExtTaskList", sub, "r.txt", "tasks.txt", file},
+      {"coded reads of fMapReadsOnToSeq", "fMapReadsOnToSeq", codes, sub, "", stream},
+      {"coded reads of fMapReadsOneInSeq", "fMapReadsOneInSeq", codes, sub, "", stream},
+      {"coded reads of fReadsOutOfSeq", "fReadsOutOfSeq", codes, sub, "", stream},
+      {"coded reads of the parted reads", "fMatchReadsT_VarSzParted", codes, sub, "", stream},
+      {"letter reads of the circular RNA", "fIdentifyCircularRna", letters, sub, "", stream},
+      {"list of the rating", "fMatchReadsT_VarSzPartedRate", codes, "", sub, stream},
+      {"list entry of the rating, after a readable one", "fMatchReadsT_VarSzPartedRate", codes, "", "list.txt",
+       "\n1\nseaching parted reads\n2" + stream},
+      {"letter reads of RandExt", "RandExt", letters, sub, "", stream},
+      {"task list", "RandExtTaskList", letters, "r.txt", sub, stream},
+      {"letter reads of a task", "RandExtTaskList", letters, sub, "tasks.txt",
        "\nimmutSz\tmutTipSz\tmisNu\n20\t5\t1" + stream},
   };
   for (const Case& c : cases) {
     RunFolder folder;
     fPrepareInputs(folder);
-    Files keys = scope;
-    if (std::string(c.procedure) == "RandExt") keys.insert(keys.end(), randExt.begin(), randExt.end());
-    keys.insert(keys.end(), c.keys.begin(), c.keys.end());
-    RunResult result = folder.run(c.procedure, keys);
+    const std::string at = "<d>/";
+    RunResult result = folder.run(c.procedure, {{"diRes", "<d>"}, {"rMinSz", "16"}, {"rMaxSz", "40"},
+                                                {"experimentId", "e"}, {"immutSz", "20"}, {"mutTipSz", "5"},
+                                                {"misNu", "1"}, {"pthGnm", at + c.genome}, {"pthReads", at + c.reads},
+                                                {"diReads", "<d>"}, {"pthList", at + c.list},
+                                                {"pthTaskList", at + c.list}});
     EXPECT_EQ(result.exitCode, 0) << c.what;
     // The procedures that read their own parameter file echo it first.
     const size_t end = result.console.size() >= c.console.size() ? result.console.size() - c.console.size() : 0;

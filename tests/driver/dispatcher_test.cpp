@@ -11,83 +11,60 @@
 
 namespace {
 
-TEST(Dispatcher, SelectionFilesThatRunNothingStillCloseWithDone) {
-  struct Case {
-    const char* what;
-    const char* selection;  // nullptr: no selection file
-    std::string console;
-  } cases[] = {
-      {"CR LF line ends keep the carriage return in the name", "p.txt\r\nRandExt\r\n", "\ndone\n"},
-      {"a name differing in letter case", "p.txt\nrandext\n", "\ndone\n"},
-      {"a prefix of a longer name", "p.txt\nRandExtTask\n", "\ndone\n"},
-      {"an empty file", "", "\ndone\n"},
-      {"a single line", "p.txt\n", "\ndone\n"},
-      {"an unknown name", "p.txt\nfNothing\n", "\ndone\n"},
-      {"no selection file says so without done", nullptr, "\ni can't open\n<d>/_ParamsOfFunc.txt"},
-  };
-  for (const Case& c : cases) {
-    RunFolder folder;
-    if (c.selection != nullptr) folder.write("_ParamsOfFunc.txt", c.selection);
-    RunResult result = folder.run();
-    EXPECT_EQ(result.exitCode, 0) << c.what;
-    EXPECT_EQ(result.console, folder.expand(c.console)) << c.what;
-  }
-  // A first line of 200 characters leaves the name empty.
-  RunFolder folder;
-  folder.write("_ParamsOfFunc.txt", std::string(200, 'x') + "\nRandExt\n");
-  EXPECT_EQ(folder.run().console, "\ndone\n");
-}
-
-// Numbers are converted when the parameter file is read, before any echo or file.
-TEST(Dispatcher, UnconvertibleNumbersEndTheRunWithExitCodeOne) {
+// Runs that end before a procedure's work: bad selection files, numbers that
+// can't be converted (before any echo or file) and genomes that can't be loaded.
+TEST(Dispatcher, RunsThatDoNoWorkSayWhyAndWriteNothing) {
   auto randExt = [](const char* immutSz, const char* mutTipSz, const char* misNu) -> Files {
     return {{"diRes", "<d>"}, {"pthGnm", "<d>/g.txt"}, {"pthReads", "<d>/r.txt"}, {"experimentId", "u"},
             {"immutSz", immutSz}, {"mutTipSz", mutTipSz}, {"misNu", misNu}};
   };
+  auto genome = [](const std::string& name) -> Files {
+    return {{"diRes", "<d>"}, {"pthGnm", "<d>/" + name}, {"rMinSz", "16"}, {"rMaxSz", "20"}};
+  };
+  const std::string done = "\ndone\n";
   struct Case {
-    const char* procedure;
-    Files params;
+    const char* what;
+    std::string selection;  // the selection file, when no parameters are given; "-": none
+    Files params;           // else the parameter file of the procedure named in `selection`
+    int exitCode;
     std::string console;
   } cases[] = {
-      {"fMapReadsOnToSeq", {{"rMinSz", "abc"}, {"rMaxSz", "20"}}, "\ninvalid stoi argument\nrMinSz=abc"},
-      {"fMapReadsOnToSeq", {{"rMinSz", "16"}, {"rMaxSz", "99999999999"}},
+      {"CR LF line ends keep the carriage return in the name", "p.txt\r\nRandExt\r\n", {}, 0, done},
+      {"a name differing in letter case", "p.txt\nrandext\n", {}, 0, done},
+      {"a prefix of a longer name", "p.txt\nRandExtTask\n", {}, 0, done},
+      {"an empty file", "", {}, 0, done},
+      {"a single line", "p.txt\n", {}, 0, done},
+      {"an unknown name", "p.txt\nfNothing\n", {}, 0, done},
+      {"a first line of 200 characters leaves the name empty", std::string(200, 'x') + "\nRandExt\n", {}, 0, done},
+      {"no selection file says so without done", "-", {}, 0, "\ni can't open\n<d>/_ParamsOfFunc.txt"},
+      {"letters", "fMapReadsOnToSeq", {{"rMinSz", "abc"}, {"rMaxSz", "20"}}, 1, "\ninvalid stoi argument\nrMinSz=abc"},
+      {"too large", "fMapReadsOnToSeq", {{"rMinSz", "16"}, {"rMaxSz", "99999999999"}}, 1,
        "\nstoi argument out of range\nrMaxSz=99999999999"},
-      {"fMapReadsOnToSeq", {{"rMinSz", ""}, {"rMaxSz", "20"}}, "\ninvalid stoi argument\nrMinSz="},
-      {"fIdentifyCircularRna", {{"rMinSz", ""}, {"rMaxSz", "40"}}, "\ninvalid stoi argument\nrMinSz="},
+      {"empty", "fIdentifyCircularRna", {{"rMinSz", ""}, {"rMaxSz", "40"}}, 1, "\ninvalid stoi argument\nrMinSz="},
       // RandExt converts mutTipSz, immutSz, then misNu.
-      {"RandExt", randExt("x", "", "1"), "\ninvalid stoi argument\nmutTipSz="},
-      {"RandExt", randExt("x", "5", "y"), "\ninvalid stoi argument\nimmutSz=x"},
-      {"RandExt", randExt("20", "5", "99999999999"), "\nstoi argument out of range\nmisNu=99999999999"},
+      {"RandExt's first", "RandExt", randExt("x", "", "1"), 1, "\ninvalid stoi argument\nmutTipSz="},
+      {"RandExt's second", "RandExt", randExt("x", "5", "y"), 1, "\ninvalid stoi argument\nimmutSz=x"},
+      {"RandExt's third", "RandExt", randExt("20", "5", "99999999999"), 1,
+       "\nstoi argument out of range\nmisNu=99999999999"},
+      {"a missing genome", "fTestGenomeSborka", genome("missing.bin"), 0, "\ni can't open <d>/missing.bin" + done},
+      {"a code that is no base", "fTestGenomeSborka", genome("bad.bin"), 0,
+       "\ngenome: position = 6non{ACGT) symbol = N" + done},
+      {"an empty genome", "fTestGenomeSborka", genome("empty.bin"), 0, "\ngenome file is empty: <d>/empty.bin" + done},
+      {"a genome of 2^31 bytes", "fTestGenomeSborka", genome("huge.bin"), 0,
+       "\ngenome file too large (2^31 bytes or more): <d>/huge.bin" + done},
   };
   for (const Case& c : cases) {
     RunFolder folder;
-    RunResult result = folder.run(c.procedure, c.params);
-    EXPECT_EQ(result.exitCode, 1) << c.console;
-    EXPECT_EQ(result.console, c.console);
-    EXPECT_EQ(folder.results(), Files{}) << c.console;
-  }
-}
-
-TEST(Dispatcher, GenomeThatCannotBeLoadedSkipsTheProcedure) {
-  RunFolder folder;
-  folder.write("bad.bin", fCodes("ACGT") + "N");
-  folder.write("empty.bin", "");
-  folder.write("huge.bin", "");
-  ASSERT_EQ(truncate(folder.path("huge.bin").c_str(), INT64_C(0x80000000)), 0);  // sparse: 2^31 bytes
-  struct Case {
-    std::string genome, console;
-  } cases[] = {
-      {"missing.bin", "\ni can't open <d>/missing.bin\ndone\n"},
-      {"bad.bin", "\ngenome: position = 6non{ACGT) symbol = N\ndone\n"},
-      {"empty.bin", "\ngenome file is empty: <d>/empty.bin\ndone\n"},
-      {"huge.bin", "\ngenome file too large (2^31 bytes or more): <d>/huge.bin\ndone\n"},
-  };
-  for (const Case& c : cases) {
-    RunResult result = folder.run("fTestGenomeSborka",
-                                  {{"diRes", "<d>"}, {"pthGnm", "<d>/" + c.genome}, {"rMinSz", "16"}, {"rMaxSz", "20"}});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.console, c.console);
-    EXPECT_EQ(folder.results(), Files{}) << c.genome;
+    folder.write("bad.bin", fCodes("ACGT") + "N");
+    folder.write("empty.bin", "");
+    folder.write("huge.bin", "");
+    ASSERT_EQ(truncate(folder.path("huge.bin").c_str(), INT64_C(0x80000000)), 0);  // sparse
+    if (c.params.empty() && c.selection != "-") folder.write("_ParamsOfFunc.txt", c.selection);
+    // run() alone leaves the folder's path in the console; run(procedure, params) writes "<d>" for it.
+    const RunResult result = c.params.empty() ? folder.run() : folder.run(c.selection, c.params);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.what;
+    EXPECT_EQ(result.console, c.params.empty() ? folder.expand(c.console) : c.console) << c.what;
+    EXPECT_EQ(folder.results(), Files{}) << c.what;
   }
 }
 

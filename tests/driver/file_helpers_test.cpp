@@ -77,46 +77,40 @@ TEST(ParamFile, RecordsOfFourLines) {
   }
 }
 
-class ReadsLines : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InputLine = line_;
-    MaxLineLength = kLineBufferSize;
-    InputReads = 0;
-  }
-  void TearDown() override { InputLine = nullptr; }
-  // Lengths of every read until the reader stops.
-  std::vector<int32_t> lengths(const std::string& text, bool letters) {
-    std::istringstream reads(text);
-    std::vector<int32_t> found;
-    int32_t length = 0;
-    while (fNextRead(reads, letters, length)) found.push_back(length);
-    return found;
-  }
-  char line_[kLineBufferSize];
-};
-
-TEST_F(ReadsLines, LengthRule) {
+// Lengths of the reads fNextRead gives until it stops, and the lines it counted.
+TEST(ReadsLines, LengthRuleAndTheLongestLine) {
+  static char line[kLineBufferSize];
+  InputLine = line;
+  MaxLineLength = kLineBufferSize;
   using V = std::vector<int32_t>;
-  EXPECT_EQ(lengths("ACGT\n\nAC\n", true), (V{4, 0, 2}));
-  EXPECT_EQ(lengths("ACGT\r\nAC\r\n", true), (V{4, 2}));
-  EXPECT_EQ(lengths("\r\n", true), (V{0}));
-  // Coded reads keep a carriage return byte as part of the read.
-  EXPECT_EQ(lengths("ACGT\r\n", false), (V{5}));
-  // A last line without a line feed is read whole.
-  EXPECT_EQ(lengths("ACGT\nACG", true), (V{4, 3}));
-  EXPECT_EQ(lengths("ACG\r", true), (V{3}));
-  EXPECT_EQ(lengths("", true), (V{}));
-  EXPECT_EQ(InputReads, 10);  // every line read is counted
-}
-
-TEST_F(ReadsLines, LongestLineIsReadAndAnyLongerStopsReading) {
-  std::string longest(kLineBufferSize - 1, 'A');
-  std::string tooLong(kLineBufferSize, 'A');
-  EXPECT_EQ(lengths("AC\n" + longest + "\nG\n", true), (std::vector<int32_t>{2, kLineBufferSize - 1, 1}));
-  InputReads = 0;
-  EXPECT_EQ(lengths("AC\n" + tooLong + "\nG\n", true), (std::vector<int32_t>{2}));
-  EXPECT_EQ(InputReads, 1);  // the over-long line and those after it are not counted
+  const std::string longest(kLineBufferSize - 1, 'A');
+  struct Case {
+    std::string text;
+    bool letters;
+    V lengths;
+    int32_t counted;
+  } cases[] = {
+      {"ACGT\n\nAC\n", true, {4, 0, 2}, 3},
+      {"ACGT\r\nAC\r\n", true, {4, 2}, 2},
+      {"\r\n", true, {0}, 1},
+      {"ACGT\r\n", false, {5}, 1},  // coded reads keep a carriage return byte as part of the read
+      {"ACGT\nACG", true, {4, 3}, 2},  // a last line without a line feed is read whole
+      {"ACG\r", true, {3}, 1},
+      {"", true, {}, 0},
+      {"AC\n" + longest + "\nG\n", true, {2, kLineBufferSize - 1, 1}, 3},
+      // A longer line stops the reading; it and the lines after it are not counted.
+      {"AC\n" + longest + "A\nG\n", true, {2}, 1},
+  };
+  for (const Case& c : cases) {
+    std::istringstream reads(c.text);
+    InputReads = 0;
+    V found;
+    int32_t length = 0;
+    while (fNextRead(reads, c.letters, length)) found.push_back(length);
+    EXPECT_EQ(found, c.lengths) << c.text.size();
+    EXPECT_EQ(InputReads, c.counted) << c.text.size();
+  }
+  InputLine = nullptr;
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ RunFolder::RunFolder() {
 
 RunFolder::~RunFolder() {
   if (std::getenv("VANTRELS_KEEP_TEST_DIRS") != nullptr) return;
-  std::string command = "rm -rf '" + dir_ + "'";
-  int status = std::system(command.c_str());
+  const int status = std::system(("rm -rf '" + dir_ + "'").c_str());
   (void)status;
 }
 
@@ -80,13 +79,12 @@ void RunFolder::params(const std::string& name,
 
 RunResult RunFolder::run() const {
   RunResult result;
-  std::string command = "cd '" + dir_ + "' && '" + path("vantrels") + "' </dev/null";
-  FILE* console = popen(command.c_str(), "r");
+  FILE* console = popen(("cd '" + dir_ + "' && '" + path("vantrels") + "' </dev/null").c_str(), "r");
   if (console == nullptr) return result;
   char chunk[4096];
   size_t got;
   while ((got = fread(chunk, 1, sizeof chunk, console)) > 0) result.console.append(chunk, got);
-  int status = pclose(console);
+  const int status = pclose(console);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }

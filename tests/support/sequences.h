@@ -19,13 +19,8 @@ inline std::string fRandomLetters(size_t length, unsigned seed, unsigned letters
 inline std::string fReverseComplement(const std::string& letters) {
   std::string lower(letters.rbegin(), letters.rend());
   for (char& letter : lower) {
-    switch (letter) {
-      case 'A': letter = 'T'; break;
-      case 'C': letter = 'G'; break;
-      case 'G': letter = 'C'; break;
-      case 'T': letter = 'A'; break;
-      default: break;
-    }
+    const size_t at = std::string("ACGT").find(letter);
+    if (at != std::string::npos) letter = "TGCA"[at];
   }
   return lower;
 }
