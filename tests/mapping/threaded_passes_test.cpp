@@ -190,7 +190,7 @@ TEST_F(ThreadedPasses, GiveTheFilesOfOneThreadForAnyThreadsAndBatchSize) {
     const Files one = fRun(procedure, work, 1, kDefaultBatch);
     ASSERT_EQ(one.back().second, std::to_string(static_cast<int>(RunStatus::kCompleted))) << procedure.name;
     for (int threads : {2, 3, 7})
-      for (uint32_t batch : {1u, 5u, 64u, kDefaultBatch})
+      for (uint32_t batch : {2u, 7u, 64u})
         EXPECT_EQ(fRun(procedure, work, threads, batch), one)
             << procedure.name << " on " << threads << " threads, batches of " << batch;
   }
