@@ -2,9 +2,10 @@
 // batches, in file order, exactly as the single-threaded pass takes them one
 // by one (the same lines, the same counts in InputReads, the same end at a
 // line too long); the reads of a batch are matched on RunThreads threads, each
-// a contiguous share, while the calling thread takes the next batch; then the
-// caller gets the batch back and writes its results in file order. So every
-// output is the same whatever the number of threads or the batch size.
+// a contiguous share; then the caller gets the batch back and writes its
+// results in file order, while the threads match the next batch and before it
+// takes the one after. So every output is the same whatever the number of
+// threads or the batch size.
 //
 // A matcher is called on a worker thread with (batch, first, end, worker),
 // worker being 0 .. threads - 1, for the scratch space and tallies of its
@@ -28,6 +29,9 @@
 // Reads per batch; tests make it small to put batch ends everywhere.
 extern uint32_t ReadBatchReads;
 
+// Batches in flight: one written out, one matched, one taken.
+constexpr int kBatchSlots = 3;
+
 // One batch of reads, packed one after another.
 struct ReadBatch {
   std::vector<unsigned char> bases;
@@ -37,6 +41,7 @@ struct ReadBatch {
   std::vector<unsigned char> results;  // one byte a read, set by the matcher
   std::vector<int32_t> values;         // one number a read, for the matcher's use
   uint32_t count = 0;
+  int slot = 0;  // which of the kBatchSlots it is, for records kept per batch
 
   unsigned char* fRead(uint32_t i) { return bases.data() + starts[i]; }
   const unsigned char* fRead(uint32_t i) const { return bases.data() + starts[i]; }
@@ -99,25 +104,30 @@ void fWalkShare(ReadBatch& batch, uint32_t first, uint32_t end, const Hook& hook
   }
 }
 
-// Records that the workers' shares give, a list per worker, each in the
-// order of its reads; a worker empties its list when it starts a share. The
-// shares follow each other in the batch, so the lists taken one after another
-// give the records in file order.
+// Records that the workers' shares of a batch give, a list per batch in
+// flight and worker, each in the order of its reads; a worker empties its
+// list when it starts a share. The shares follow each other in the batch, so
+// the lists taken one after another give the records in file order.
 template <class Record>
 class ShareRecords {
  public:
-  explicit ShareRecords(int workers) : Lists(static_cast<size_t>(workers < 1 ? 1 : workers)) {}
-  std::vector<Record>& fOf(int worker) { return Lists[static_cast<size_t>(worker)]; }
+  explicit ShareRecords(int workers) : Workers(static_cast<size_t>(workers < 1 ? 1 : workers)) {
+    Lists.resize(Workers * kBatchSlots);
+  }
+  std::vector<Record>& fOf(const ReadBatch& batch, int worker) {
+    return Lists[static_cast<size_t>(batch.slot) * Workers + static_cast<size_t>(worker)];
+  }
 
   // In file order, after the batch is matched: the records of read i, each
   // record naming its read by `read` (its index in the batch).
   class Cursor {
    public:
-    explicit Cursor(ShareRecords& records) : Owner(records) {}
+    Cursor(ShareRecords& records, const ReadBatch& batch)
+        : Owner(records), List(static_cast<size_t>(batch.slot) * records.Workers), End(List + records.Workers) {}
     template <class OnRecord>
     void fTake(uint32_t read, OnRecord onRecord) {
       for (;;) {
-        if (List == Owner.Lists.size()) return;
+        if (List == End) return;
         const std::vector<Record>& list = Owner.Lists[List];
         if (At == list.size()) {
           ++List;
@@ -131,10 +141,11 @@ class ShareRecords {
 
    private:
     ShareRecords& Owner;
-    size_t List = 0, At = 0;
+    size_t List, End, At = 0;
   };
 
  private:
+  size_t Workers;
   std::vector<std::vector<Record>> Lists;
 };
 
@@ -225,17 +236,20 @@ class BatchWorkers {
 template <class Match, class Emit>
 void fRunReadBatches(std::istream& reads, bool letterReads, int threads, Match match, Emit emit) {
   // The batches outlive the workers, which may still be matching one when an
-  // allocation fails here.
-  ReadBatch batches[2];
+  // allocation fails here or the caller stops.
+  ReadBatch batches[kBatchSlots];
+  for (int slot = 0; slot < kBatchSlots; ++slot) batches[slot].slot = slot;
   BatchWorkers<Match> workers(threads, match);
   int current = 0;
   if (!fTakeBatch(reads, letterReads, batches[current])) return;
   workers.fStart(batches[current]);
+  bool more = fTakeBatch(reads, letterReads, batches[1]);
   for (;;) {
-    const bool more = fTakeBatch(reads, letterReads, batches[1 - current]);
     workers.fWait();
+    const int next = (current + 1) % kBatchSlots;
+    if (more) workers.fStart(batches[next]);
     if (!emit(batches[current]) || !more) return;
-    current = 1 - current;
-    workers.fStart(batches[current]);
+    more = fTakeBatch(reads, letterReads, batches[(current + 2) % kBatchSlots]);
+    current = next;
   }
 }

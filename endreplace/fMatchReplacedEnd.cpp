@@ -178,7 +178,7 @@ struct EndHit {
 void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits) {
   ShareRecords<EndHit> found(RunThreads);
   auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<EndHit>& hits = found.fOf(worker);
+    std::vector<EndHit>& hits = found.fOf(batch, worker);
     hits.clear();
     unsigned char letters[kLineBufferSize];
     fWalkShare(batch, first, end, SortedEndAhead(), [&](const HeldRead<SortedEndAhead::Seeds>& read, uint32_t i) {
@@ -194,7 +194,7 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
     });
   };
   auto emit = [&](ReadBatch& batch) {
-    ShareRecords<EndHit>::Cursor cursor(found);
+    ShareRecords<EndHit>::Cursor cursor(found, batch);
     for (uint32_t i = 0; i < batch.count; ++i) {
       const unsigned char kind = batch.results[i];
       if (kind == kOtherSize) continue;

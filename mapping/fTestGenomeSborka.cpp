@@ -114,7 +114,7 @@ struct FoundPlace {
 void fCheckInBatches(std::istream& reads, int32_t* repeatTable, int32_t L) {
   ShareRecords<FoundPlace> found(RunThreads);
   auto match = [&found, L](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<FoundPlace>& places = found.fOf(worker);
+    std::vector<FoundPlace>& places = found.fOf(batch, worker);
     places.clear();
     fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
       fEachPlace(read.bases, read.length, L, [&](int32_t p) {
@@ -124,7 +124,7 @@ void fCheckInBatches(std::istream& reads, int32_t* repeatTable, int32_t L) {
     });
   };
   auto emit = [&](ReadBatch& batch) {
-    ShareRecords<FoundPlace>::Cursor cursor(found);
+    ShareRecords<FoundPlace>::Cursor cursor(found, batch);
     for (uint32_t i = 0; i < batch.count; ++i) {
       bool walking = true;
       const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);

@@ -367,7 +367,7 @@ void fSearchReadsInBatches(std::ifstream& reads, CircularRun& run, Outcome& outc
   fSay(kSearching);
   ShareRecords<CycledHit> found(RunThreads);
   auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<CycledHit>& hits = found.fOf(worker);
+    std::vector<CycledHit>& hits = found.fOf(batch, worker);
     hits.clear();
     unsigned char complement[kLineBufferSize];
     CycledStrand upper, lower;
@@ -394,7 +394,7 @@ void fSearchReadsInBatches(std::ifstream& reads, CircularRun& run, Outcome& outc
   };
   const size_t recordSize = fRecordSize();
   auto emit = [&](ReadBatch& batch) {
-    ShareRecords<CycledHit>::Cursor cursor(found);
+    ShareRecords<CycledHit>::Cursor cursor(found, batch);
     for (uint32_t i = 0; i < batch.count; ++i) {
       const int32_t length = batch.lengths[i];
       if (length < MinReadSize || length > MaxReadSize) continue;

@@ -124,7 +124,7 @@ int32_t fSearchReadsInBatches(std::ifstream& reads, PartedHitList& upperHits, Pa
   LineCounter counter;
   ShareRecords<FoundHit> found(RunThreads);
   auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<FoundHit>& hits = found.fOf(worker);
+    std::vector<FoundHit>& hits = found.fOf(batch, worker);
     hits.clear();
     unsigned char complement[kLineBufferSize];
     fWalkShare(batch, first, end, HeadSeedsAhead(), [&](const HeldRead<HeadSeedsAhead::Seeds>& read, uint32_t i) {
@@ -140,7 +140,7 @@ int32_t fSearchReadsInBatches(std::ifstream& reads, PartedHitList& upperHits, Pa
     });
   };
   auto emit = [&](ReadBatch& batch) {
-    ShareRecords<FoundHit>::Cursor cursor(found);
+    ShareRecords<FoundHit>::Cursor cursor(found, batch);
     for (uint32_t i = 0; i < batch.count; ++i) {
       counter.fAdvance();
       fSay(counter.text);
