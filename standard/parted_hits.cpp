@@ -119,13 +119,8 @@ class HitRows {
 int fWrite(const StandardRun& run, const char* ending, NativeHitTable& table, Outcome& outcome,
            std::string& problem, size_t linesInMemory) {
   const Chromosome& chromosome = run.chromosome;
-  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
-
   std::vector<PartedNote> notes;
-  if (!fReadNotes(run.notesPath, notes)) {
-    problem = kNotesUnreadable;
-    return kStandardOutputFailed;
-  }
+  if (int code = fGenomeFileAndNotes(run, outcome, notes, kNotesUnreadable, problem)) return code;
   // The native table's order: upper strand first, each by position, hits at
   // one position in the order they were found.
   std::stable_sort(notes.begin(), notes.end(), [](const PartedNote& a, const PartedNote& b) {

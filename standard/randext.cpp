@@ -71,13 +71,8 @@ int64_t fFirstBase(const Site& site, int32_t immutSz) {
 
 int fWrite(const StandardRun& run, Outcome& outcome, std::string& problem) {
   const Chromosome& chromosome = run.chromosome;
-  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
-
   std::vector<HitNote> notes;
-  if (!fReadNotes(run.notesPath, notes)) {
-    problem = kNotesUnreadable;
-    return kStandardOutputFailed;
-  }
+  if (int code = fGenomeFileAndNotes(run, outcome, notes, kNotesUnreadable, problem)) return code;
   std::sort(notes.begin(), notes.end(), [](const HitNote& a, const HitNote& b) {
     return std::tie(a.strand, a.pos, a.tip, a.readNumber) < std::tie(b.strand, b.pos, b.tip, b.readNumber);
   });

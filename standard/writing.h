@@ -69,6 +69,17 @@ int fCantWrite(const StandardRun& run, const std::string& name, std::string& pro
 // The run's G.genome file; 0, or the exit code with `problem` set.
 int fWriteRunGenomeFile(const StandardRun& run, Outcome& outcome, std::string& problem);
 
+// The run's G.genome file written and its notes read back whole: 0, or the
+// exit code with `problem` set (to `unreadable` when the notes can't be read).
+template <class Note>
+int fGenomeFileAndNotes(const StandardRun& run, Outcome& outcome, std::vector<Note>& notes, const char* unreadable,
+                        std::string& problem) {
+  if (int code = fWriteRunGenomeFile(run, outcome, problem)) return code;
+  if (fReadNotes(run.notesPath, notes)) return kStandardDone;
+  problem = unreadable;
+  return kStandardOutputFailed;
+}
+
 extern const char kWritingOutOfMemory[];
 
 // The writer's exit code; kStandardNoMemory, with its sentence, when an
