@@ -3,6 +3,7 @@
 #include "driver/console.h"
 #include "driver/memory.h"
 #include "driver/run_state.h"
+#include "index/index_threads.h"
 
 int32_t* Root12Up = nullptr;
 int32_t* Chain12Up = nullptr;
@@ -67,8 +68,12 @@ bool fBuild12RootChainBoth(int32_t L) {
   Chain12Lw = Chain12LwBlock.data();
   Chain12Up[0] = -1;
   Chain12Lw[0] = -1;
-  fBuildStrand(Genome, L, Root12Up, Chain12Up);
-  fBuildStrand(GenomeLower, L, Root12Lw, Chain12Lw);
+  // The strands share nothing, so each may have a thread of its own.
+  const int shares = fIndexThreadCount(2);
+  fRunShares(shares, [L, shares](int share) {
+    if (share == 0) fBuildStrand(Genome, L, Root12Up, Chain12Up);
+    if (share == 1 || shares == 1) fBuildStrand(GenomeLower, L, Root12Lw, Chain12Lw);
+  });
   return true;
 }
 

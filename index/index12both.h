@@ -17,7 +17,8 @@ extern int32_t* Chain12Lw;
 
 // Builds both strands' tables for positions 1..L. The key of position p is
 // read from its 12 letters, first letter most significant, so positions
-// L - 10..L read into the continuation. On a failed allocation prints
+// L - 10..L read into the continuation. With RunThreads above 1 the two
+// strands are built at once. On a failed allocation prints
 // "\nno memory_12-RootChain" and returns false with nothing held. A length
 // below 1 builds nothing and returns false without a message.
 bool fBuild12RootChainBoth(int32_t L);

@@ -50,7 +50,8 @@ extern int32_t* Root8;    // kRoot8Count entries; built only when MinReadSize < 
 extern int32_t* Chain8;   // L + 1 entries, as Chain16 for 8-mers
 
 // Both read Genome[1 .. L + 15] as base codes: the tail copy lets the last
-// 16-mers run over the genome's end into its start.
+// 16-mers run over the genome's end into its start. Both build on
+// RunThreads threads (index/index_threads.h), the same tables for any count.
 // The 16-mer arrays only; "\nno memory_16-Chain" and false if they can't be had.
 bool fBuild16Chain(int32_t L);
 // The 16-mer arrays and, when MinReadSize < 16, the 8-mer arrays;
