@@ -2,7 +2,6 @@
 // 12-mers are all distinct on both strands, and reads worked out against it.
 #pragma once
 #include <string>
-
 #include "support/run_folder.h"
 
 namespace randext_test {

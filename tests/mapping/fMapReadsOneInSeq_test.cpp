@@ -1,10 +1,8 @@
 // fMapReadsOneInSeq end to end: reads found nowhere, once or many times on the
 // upper strand, the "Many.bin" copy, the log and the cluster table.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
 #include "support/run_folder.h"
 #include "support/sequences.h"
 

@@ -1,10 +1,8 @@
 // fMatchReadsT_VarSzO end to end: weighted counts per genome position and strand.
 #include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 #include <vector>
-
 #include "support/run_folder.h"
 #include "support/sequences.h"
 
@@ -29,12 +27,10 @@ std::string fLog(int min, int max, const std::vector<int>& n) {
          "\nupper strand has= " + std::to_string(n[5]) + "\nlower strand has= " + std::to_string(n[6]);
 }
 
-// Scopes that can't be tabled are refused before any file.
 TEST(MatchReadsVarSz, EachReadWeighsOneOverItsPlacesOnBothStrands) {
   const int32_t n = 200;
   std::string genome = fRandomLetters(n, 1);
-  const std::string once = fRandomLetters(20, 2);
-  const std::string thrice = fRandomLetters(20, 3);
+  const std::string once = fRandomLetters(20, 2), thrice = fRandomLetters(20, 3);
   const std::string palindrome = "ACGGTCATATGACCGT";  // its own reverse complement
   fPlace(genome, 11, once);
   fPlace(genome, 41, thrice);
@@ -44,18 +40,17 @@ TEST(MatchReadsVarSz, EachReadWeighsOneOverItsPlacesOnBothStrands) {
   fPlace(genome, 121, palindrome);
   std::map<int32_t, std::string> everywhere;
   for (int32_t p = 1; p <= 40; ++p) everywhere[p] = "0.05";  // 1/40 + 1/40
-
+  // `counts` none: refused before any file.
   struct Case {
     const char* what;
     std::string genome;
     std::vector<std::string> reads;
     int min, max;
-    std::vector<int> counts;  // none: refused before any file
+    std::vector<int> counts;
     std::map<int32_t, std::string> upper, lower;
     std::string console = "\nsaving the result\ndone\n";
   } cases[] = {
-      {"reads of every kind", genome,
-       {
+      {"reads of every kind", genome, {
            once,                                        // one place: 1.00
            once,                                        // the same read again: 2.00 at one entry
            once + genome[30],                           // a longer read at the same start: its own column
@@ -67,8 +62,7 @@ TEST(MatchReadsVarSz, EachReadWeighsOneOverItsPlacesOnBothStrands) {
            fRandomLetters(20, 4),                       // absent
            once.substr(0, 10) + "N" + once.substr(11),  // a byte that is no base code
            fRandomLetters(25, 5),                       // above the scope
-           "ACGT",                                      // below the scope
-       },
+           "ACGT"},                                     // below the scope
        5, 24, {12, 2, 10, 3, 7, 7, 2},
        {{11, "3.00"}, {41, "0.33"}, {61, "0.33"}, {101, "1.00"}, {121, "0.50"}, {191, "1.00"}},
        {{81, "0.33"}, {121, "0.50"}}},

@@ -2,12 +2,10 @@
 // fTestGenomeSborka end to end with its log, its empty table file and the
 // reads that contradict the genome's repeats.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
-
 #include "mapping/repeat_pass.h"
 #include "support/run_folder.h"
 #include "support/sequences.h"
@@ -15,9 +13,9 @@
 namespace {
 
 // Repeat values of a genome given as letters, slots 1..L.
-std::vector<int32_t> fRepeatValues(const std::string& letters, int32_t smallListLimit = kSmallListLimit) {
-  std::string codes = fCodes(letters);
-  int32_t L = static_cast<int32_t>(codes.size());
+std::vector<int32_t> fRepeatValues(const std::string& letters, int32_t smallListLimit) {
+  const std::string codes = fCodes(letters);
+  const int32_t L = static_cast<int32_t>(codes.size());
   std::vector<int32_t> table(L + 1, 0), link(L);
   std::vector<PendingList> stack(L + 4);
   fFindMaximalRepeats(reinterpret_cast<const unsigned char*>(codes.data()), L, table.data(), link.data(),
@@ -48,11 +46,8 @@ std::vector<int32_t> fRepeatValuesByDefinition(const std::string& g) {
 const int32_t kLimits[] = {0, 3, kSmallListLimit};
 
 TEST(AssemblyRepeatPass, AgreesWithTheDefinitionOnManyGenomes) {
-  for (uint32_t seed = 1; seed <= 300; ++seed) {
-    const std::string genome = fRandomLetters(4 + seed % 60, seed, 1 + seed % 4);
-    std::vector<int32_t> expected = fRepeatValuesByDefinition(genome);
-    for (int32_t limit : kLimits) ASSERT_EQ(fRepeatValues(genome, limit), expected) << genome << " " << limit;
-  }
+  std::vector<std::string> genomes;
+  for (uint32_t seed = 1; seed <= 300; ++seed) genomes.push_back(fRandomLetters(4 + seed % 60, seed, 1 + seed % 4));
   // Longer genomes with planted copies (one of them across the genome's end)
   // and point changes in some copies: long, nested and near-equal repeats.
   for (uint32_t seed = 1; seed <= 6; ++seed) {
@@ -65,24 +60,23 @@ TEST(AssemblyRepeatPass, AgreesWithTheDefinitionOnManyGenomes) {
       if (copy % 2 == 1) genome[(at + 50 + copy) % L] = genome[(at + 50 + copy) % L] == 'A' ? 'C' : 'A';
     }
     for (int i = 0; i < 120; ++i) genome[(L - 60 + i) % L] = motif[i];
-    std::vector<int32_t> expected = fRepeatValuesByDefinition(genome);
-    for (int32_t limit : kLimits) ASSERT_EQ(fRepeatValues(genome, limit), expected) << "seed " << seed << " " << limit;
+    genomes.push_back(genome);
+  }
+  for (const std::string& genome : genomes) {
+    const std::vector<int32_t> expected = fRepeatValuesByDefinition(genome);
+    for (int32_t limit : kLimits) ASSERT_EQ(fRepeatValues(genome, limit), expected) << genome << " " << limit;
   }
 }
 
 TEST(AssemblyCountingPass, CountsIntervalsNotWithinAnEarlierOne) {
-  struct Case {
-    std::vector<int32_t> values, after;
-    int32_t counted, longest;
-  } cases[] = {
+  struct Case { std::vector<int32_t> values, after; int32_t counted, longest; } cases[] = {
       // The first interval (1, 3) is counted again by the circular close: 1 + 3 > 8 + 5 - 10.
       {{3, 2, 1, 4, 2, 1, 1, 5, 3, 2}, {0, 0, 0, 4, 0, 0, 0, 5, 0, 0}, 3, 5},
       // (10, 5) runs round to 15 - 10 = 5 and covers (1, 2): the first is not counted.
       {{2, 0, 0, 0, 0, 0, 0, 0, 0, 5}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 5}, 1, 5},
       // (10, 3) runs round to 13 - 10 = 3, the very end of (1, 2): within, not counted.
       {{2, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, 1, 3},
-      {{0, 2, 0, 0}, {0, 0, 0, 0}, 1, 2},
-      {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0},
+      {{0, 2, 0, 0}, {0, 0, 0, 0}, 1, 2}, {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0},
       // Equal ends are within: only strictly longer reaches count.
       {{4, 3, 2, 1}, {0, 0, 0, 0}, 1, 4},
   };
@@ -90,8 +84,7 @@ TEST(AssemblyCountingPass, CountsIntervalsNotWithinAnEarlierOne) {
     std::vector<int32_t> table(1, 0);
     table.insert(table.end(), c.values.begin(), c.values.end());
     int32_t longest = -1;
-    int32_t counted = fCountRepeatIntervals(table.data(), static_cast<int32_t>(c.values.size()), longest);
-    EXPECT_EQ(counted, c.counted);
+    EXPECT_EQ(fCountRepeatIntervals(table.data(), static_cast<int32_t>(c.values.size()), longest), c.counted);
     EXPECT_EQ(longest, c.longest);
     EXPECT_EQ(std::vector<int32_t>(table.begin() + 1, table.end()), c.after);
   }
@@ -107,12 +100,9 @@ TEST(TestGenomeSborka, ReadsClaimPositionsAndContradictRepeats) {
   const std::string inCopies = s.substr(5, 20);  // at 6 and 66, both cleared to 0
   std::string noFullMatch = s.substr(0, 17);
   noFullMatch[16] = noFullMatch[16] == 'A' ? 'C' : 'A';
-  struct Case {
-    const char* what;
-    std::string genome;
-    std::vector<std::string> reads;  // letters; none: no reads file
-    std::string console, log;
-  } cases[] = {
+  // `reads` letters; none: no reads file.
+  struct Case { const char* what; std::string genome; std::vector<std::string> reads; std::string console, log; };
+  const Case cases[] = {
       // Every position of twenty A's repeats all round (20) and every interval
       // counts; the counting pass clears only position 1, the first interval.
       {"reads longer than the repeats of a uniform genome", std::string(20, 'A'),

@@ -2,7 +2,6 @@
 // has one place, and the segments and rotated reads cut from it as a circle.
 #pragma once
 #include <string>
-
 #include "support/sequences.h"
 
 namespace circle {

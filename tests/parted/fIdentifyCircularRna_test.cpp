@@ -1,13 +1,10 @@
 // Circular RNA identification end to end: letter genome and reads, the result
 // file with its counts and the hits grouped by position, the scratch files.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
-
 #include <iterator>
 #include <string>
 #include <vector>
-
 #include "parted/circle.h"
 #include "support/run_folder.h"
 
@@ -50,12 +47,10 @@ TEST(CircularRna, ReadsAreSortedIntoKindsAndPermutedOnesGroupedByPosition) {
   folder.write("g.txt", kGenome);
   folder.write("r.txt", fLines(std::vector<std::string>(std::begin(reads), std::end(reads))));
   EXPECT_EQ(fRun(folder).console, kEcho + std::string("\nseaching permuted reads\nsorting...\nsaving...\ndone\n"));
-  EXPECT_EQ(folder.results(),
-            (Files{{"r_RCircular.txt", fHeader("[8,40]", {10, 9, 1, 3, 5, 4, 2, 6}) +
-                                           "\n+10\t" + fSegment(10, 8, 6) +
-                                           "\n+20\t" + fSegment(20, 14, 8) + "\n+\t20\t" + fSegment(20, 2, 20) +
-                                           "\n+54\t" + fSegment(54, 6, 8) +
-                                           "\n-20\t" + fSegment(20, 14, 8) + "\n-\t20\t" + fSegment(20, 2, 20)}}));
+  EXPECT_EQ(folder.results(), (Files{{"r_RCircular.txt", fHeader("[8,40]", {10, 9, 1, 3, 5, 4, 2, 6}) + "\n+10\t" +
+                                      fSegment(10, 8, 6) + "\n+20\t" + fSegment(20, 14, 8) + "\n+\t20\t" +
+                                      fSegment(20, 2, 20) + "\n+54\t" + fSegment(54, 6, 8) + "\n-20\t" +
+                                      fSegment(20, 14, 8) + "\n-\t20\t" + fSegment(20, 2, 20)}}));
 }
 
 TEST(CircularRna, ResultsOfSingleReads) {
@@ -67,10 +62,7 @@ TEST(CircularRna, ResultsOfSingleReads) {
   const std::string random = fRandomLetters(300, 6);
   const std::string head = fLower(random.substr(0, 150)) + random.substr(150, 12) + fLower(random.substr(162, 128));
   const std::string end = fLower(random.substr(0, 138)) + random.substr(138, 12) + fLower(random.substr(150, 140));
-  struct Case {
-    const char* what;
-    std::string genome, read, minSize, maxSize, result;
-  } cases[] = {
+  struct Case { const char* what; std::string genome, read, minSize, maxSize, result; } cases[] = {
       {"a whole match drops the hits found before it", x + y + std::string(20, 'C') + y + x + std::string(20, 'G'),
        x + y, "8", "40", fHeader("[8,40]", {1, 1, 0, 1, 0, 0, 0, 0})},
       {"reads longer than 139 keep their parts whole", random, random.substr(150, 140) + random.substr(0, 150), "16",
@@ -88,32 +80,21 @@ TEST(CircularRna, ResultsOfSingleReads) {
 }
 
 TEST(CircularRna, EarlyEndsLeaveTheResultEmpty) {
-  struct Case {
-    const char* what;
-    std::string genome;  // "": no genome file
-    bool readsFile;
-    bool fullScratch;  // a full disk under the upper scratch file
-    std::string message;
-    bool scratchLeft;
-  } cases[] = {
-      {"a genome ending in a line feed", kGenome + "\n", true, false, "\ngenome: position = 98non{ACGT) symbol = \n",
-       true},
-      {"a missing reads file", kGenome, false, false, "\ni can't open\n<d>/r.txt", true},
-      {"a missing genome, looked at before the scratch files are made", "", true, false, "\ni can't open <d>/g.txt",
-       false},
-      {"hits that can't reach the scratch file", kGenome, true, true,
-       "\nseaching permuted reads\nnot every hit reached the scratch file <d>/CycledUp.tmp", true},
+  // `genome` "": no genome file; `fullScratch`: a full disk under the upper scratch file.
+  struct Case { std::string genome; bool readsFile, fullScratch; std::string message; bool scratchLeft; } cases[] = {
+      {kGenome + "\n", true, false, "\ngenome: position = 98non{ACGT) symbol = \n", true},
+      {kGenome, false, false, "\ni can't open\n<d>/r.txt", true},
+      {"", true, false, "\ni can't open <d>/g.txt", false},  // looked at before the scratch files are made
+      {kGenome, true, true, "\nseaching permuted reads\nnot every hit reached the scratch file <d>/CycledUp.tmp", true},
   };
   for (const Case& c : cases) {
     RunFolder folder;
     if (!c.genome.empty()) folder.write("g.txt", c.genome);
     if (c.readsFile) folder.write("r.txt", fRotated(20, 14, 8) + "\n");
-    if (c.fullScratch) {
-      ASSERT_EQ(symlink("/dev/full", folder.path("CycledUp.tmp").c_str()), 0);
-    }
-    EXPECT_EQ(fRun(folder).console, kEcho + c.message + "\ndone\n") << c.what;
-    EXPECT_EQ(folder.read("r_RCircular.txt"), "") << c.what;
-    EXPECT_EQ(folder.exists("CycledUp.tmp") && folder.exists("CycledLw.tmp"), c.scratchLeft) << c.what;
+    ASSERT_TRUE(!c.fullScratch || symlink("/dev/full", folder.path("CycledUp.tmp").c_str()) == 0);
+    EXPECT_EQ(fRun(folder).console, kEcho + c.message + "\ndone\n");
+    EXPECT_EQ(folder.read("r_RCircular.txt"), "") << c.message;
+    EXPECT_EQ(folder.exists("CycledUp.tmp") && folder.exists("CycledLw.tmp"), c.scratchLeft) << c.message;
   }
 }
 

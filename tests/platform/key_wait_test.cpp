@@ -1,14 +1,11 @@
 // The key wait on a terminal: the console is flushed before the wait, the run
 // stops until a key is pressed, and the key is not echoed.
 #include <gtest/gtest.h>
-
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <string>
-
 #include "support/run_folder.h"
 
 namespace {
@@ -39,12 +36,10 @@ TEST(KeyWait, OnATerminalWaitsForOneKeyWithoutEcho) {
   }
   std::string seen = fReadUntil(terminal, "_ParamsOfFunc.txt", "");
   EXPECT_NE(seen.find("i can't open"), std::string::npos) << seen;
-
   // Still waiting: the program has not ended.
   usleep(200 * 1000);
   int status = 0;
   EXPECT_EQ(waitpid(child, &status, WNOHANG), 0);
-
   ASSERT_EQ(write(terminal, "x", 1), 1);
   seen = fReadUntil(terminal, "\x01never", seen);  // drain until the program closes the terminal
   ASSERT_EQ(waitpid(child, &status, 0), child);

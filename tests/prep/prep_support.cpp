@@ -1,26 +1,21 @@
 #include "prep/prep_support.h"
-
 #include <htslib/bgzf.h>
-
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
-
 #include "prep/prep.h"
 
 static std::string fDrain(FILE* file) {
   std::string text;
   std::rewind(file);
   char chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
   std::fclose(file);
   return text;
 }
 
 PrepRun fPrep(const std::vector<std::string>& args) {
-  FILE* out = std::tmpfile();
-  FILE* err = std::tmpfile();
+  FILE *out = std::tmpfile(), *err = std::tmpfile();
   if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
   PrepRun run;
   run.exitCode = fPrepMain(args, out, err);
@@ -31,8 +26,7 @@ PrepRun fPrep(const std::vector<std::string>& args) {
 
 void fWriteCompressed(const std::string& path, const std::string& bytes, const std::string& form) {
   if (form == "plain") {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return;
   }
   BGZF* file = bgzf_open(path.c_str(), form == "gzip" ? "wg" : "w");
@@ -48,9 +42,8 @@ std::string fFastaRecord(const std::string& header, const std::string& letters, 
 }
 
 std::string fFill(std::string text, const std::string& in, const std::string& out) {
-  for (auto [mark, path] : {std::pair<std::string, std::string>{"{IN}", in}, {"{OUT}", out}}) {
+  for (auto [mark, path] : {std::pair<std::string, std::string>{"{IN}", in}, {"{OUT}", out}})
     for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + path.size()))
       text.replace(at, mark.size(), path);
-  }
   return text;
 }

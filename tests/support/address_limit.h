@@ -19,7 +19,6 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
-
 #include <cstddef>
 #include <cstdio>
 
@@ -27,22 +26,19 @@ class AddressSpaceLimit {
  public:
   explicit AddressSpaceLimit(size_t headroom) {
     long pages = 0;
-    if (getrlimit(RLIMIT_AS, &saved_) != 0) return;
-    FILE* status = std::fopen("/proc/self/statm", "r");
+    FILE* status = getrlimit(RLIMIT_AS, &saved_) == 0 ? std::fopen("/proc/self/statm", "r") : nullptr;
     if (status == nullptr) return;
     const bool read = std::fscanf(status, "%ld", &pages) == 1;
     std::fclose(status);
-    if (!read) return;
     rlimit limit = saved_;
     limit.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + headroom;
-    held_ = setrlimit(RLIMIT_AS, &limit) == 0;
+    held_ = read && setrlimit(RLIMIT_AS, &limit) == 0;
   }
   ~AddressSpaceLimit() {
     if (held_) setrlimit(RLIMIT_AS, &saved_);
   }
   AddressSpaceLimit(const AddressSpaceLimit&) = delete;
   AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
-
   bool held() const { return held_; }
 
  private:

@@ -2,7 +2,6 @@
 // line buffers and coding tables it needs, the console off.
 #pragma once
 #include <gtest/gtest.h>
-
 #include "driver/console.h"
 #include "driver/outcome.h"
 #include "driver/run_state.h"

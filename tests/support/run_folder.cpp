@@ -1,10 +1,8 @@
 #include "support/run_folder.h"
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -36,8 +34,7 @@ RunFolder::~RunFolder() {
 
 void RunFolder::write(const std::string& name, const std::string& bytes) const {
   inputs_.insert(name);
-  std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string RunFolder::read(const std::string& name) const {
@@ -57,10 +54,8 @@ std::vector<std::string> RunFolder::files() const {
   std::vector<std::string> names;
   DIR* folder = opendir(dir_.c_str());
   if (folder == nullptr) return names;
-  while (dirent* entry = readdir(folder)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
+  while (dirent* entry = readdir(folder))
+    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
   closedir(folder);
   std::sort(names.begin(), names.end());
   return names;
@@ -82,8 +77,7 @@ RunResult RunFolder::run() const {
   FILE* console = popen(("cd '" + dir_ + "' && '" + path("vantrels") + "' </dev/null").c_str(), "r");
   if (console == nullptr) return result;
   char chunk[4096];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, console)) > 0) result.console.append(chunk, got);
+  for (size_t got; (got = fread(chunk, 1, sizeof chunk, console)) > 0;) result.console.append(chunk, got);
   const int status = pclose(console);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
@@ -114,9 +108,7 @@ Files fScopeParams(int minSize, int maxSize) {
 std::string fCodes(const std::string& letters) {
   static const std::string kLetters = "ACGTacgt";
   std::string codes = letters;
-  for (char& c : codes) {
-    const size_t at = kLetters.find(c);
-    if (at != std::string::npos) c = static_cast<char>(at % 4);
-  }
+  for (char& c : codes)
+    if (kLetters.find(c) != std::string::npos) c = static_cast<char>(kLetters.find(c) % 4);
   return codes;
 }
