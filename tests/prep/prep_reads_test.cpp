@@ -85,6 +85,9 @@ TEST(PrepReads, DamagedInputOrAnUncreatableOutputLeaveTheEarlierOutputAndNoParti
       {many, "r.txt", "{IN} is damaged or cut short: its compressed data breaks off before the end", true},
       {many + "@r\nACGT\n+\nII", "r.txt",
        "record r: the quality line is missing or differs in length from the letters", false},
+      // A record of a FASTQ file without its quality line would be written out without qualities.
+      {"\n@q\nACGT\n+\nIIII\n@r\nACGT\n@s\nAC\n+\nII\n", "r.txt",
+       "record r: the quality line is missing or differs in length from the letters", false},
       {"@r\nACGT\n+\nIIII\n", "no/r.txt", "cannot create {OUT}: No such file or directory", false},
   };
   for (const Case& c : cases) {
