@@ -1,5 +1,7 @@
 #include "cli/cli_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -119,10 +121,43 @@ std::vector<std::string> fListFolder(const std::string& dir) {
   return names;
 }
 
+int fPrivateFolders(const std::string& out) {
+  int count = 0;
+  for (const std::string& name : fListFolder(out)) count += name.compare(0, 10, ".vantrels-") == 0;
+  return count;
+}
+
+std::string fExample(const std::string& word) {
+  return word.compare(0, 9, "examples/") == 0 || word == "examples" ? fSourcePath(word) : word;
+}
+
 std::string fReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "<missing " + path + ">";
   std::ostringstream all;
   all << in.rdbuf();
   return all.str();
+}
+
+bool fEndsWith(const std::string& text, const std::string& ending) {
+  return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+std::set<std::string> fResultNames(const std::string& dir) {
+  std::set<std::string> names;
+  for (const std::string& name : fListFolder(dir))
+    if (!fEndsWith(name, ".summary.tsv")) names.insert(name);
+  return names;
+}
+
+void fExpectSameFiles(const std::string& expected, const std::string& got, const Replacements& replacements) {
+  const std::set<std::string> names = fResultNames(expected);
+  EXPECT_FALSE(names.empty());
+  for (const std::string& name : names) {
+    std::string text = fReadFile(expected + "/" + name);
+    for (const auto& [mark, by] : replacements)
+      for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + by.size()))
+        text.replace(at, mark.size(), by);
+    EXPECT_EQ(fReadFile(got + "/" + name), text) << name;
+  }
 }

@@ -4,7 +4,9 @@
 #pragma once
 #include <sys/types.h>
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct CliResult {
@@ -40,6 +42,18 @@ std::vector<std::string> fListFolder(const std::string& dir);
 std::string fReadFile(const std::string& path);
 // The text's first characters, as many as `start` has, for comparing beginnings.
 inline std::string fHead(const std::string& text, const std::string& start) { return text.substr(0, start.size()); }
+// How many private folders (".vantrels-...") of runs are in `out`.
+int fPrivateFolders(const std::string& out);
+// "examples/..." as a path of the source tree; any other word as it is.
+std::string fExample(const std::string& word);
+
+bool fEndsWith(const std::string& text, const std::string& ending);
+// The names of the result files in a directory, run summaries aside.
+std::set<std::string> fResultNames(const std::string& dir);
+// Every result file of `expected` is in `got` with the same bytes, once each
+// (mark, by) pair of `replacements` is made in the expected text.
+using Replacements = std::vector<std::pair<std::string, std::string>>;
+void fExpectSameFiles(const std::string& expected, const std::string& got, const Replacements& replacements = {});
 
 // Whether the tests run under AddressSanitizer, which can't run under an address-space limit.
 constexpr bool kSanitized =

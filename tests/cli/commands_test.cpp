@@ -19,10 +19,7 @@ std::vector<std::string> fExampleArgs(const std::string& help, const std::string
   std::vector<std::string> words;
   if (start == std::string::npos) return words;
   std::istringstream line(help.substr(start + 12, help.find('\n', start + 12) - start - 12));
-  for (std::string word; line >> word;) {
-    if (word.compare(0, 9, "examples/") == 0 || word == "examples") word = fSourcePath(word);
-    words.push_back(!words.empty() && words.back() == "--out" ? out : word);
-  }
+  for (std::string word; line >> word;) words.push_back(!words.empty() && words.back() == "--out" ? out : fExample(word));
   return words;
 }
 
@@ -35,23 +32,20 @@ std::vector<std::string> fWith(std::vector<std::string> words, const std::string
   return words;
 }
 
-struct CommandRow {
-  const char* name;
-  const char* procedure;
-  const char* summary;  // the summary the example leaves in --out
-};
-
-const CommandRow kCommands[] = {
-    {"coverage", "fMatchReadsT_VarSzO", "lambda_reads.coverage.summary.tsv"},
-    {"stretches", "fMapReadsOnToSeq", "lambda_reads.stretches.summary.tsv"},
-    {"absent", "fGetReadsThatOutOfSeq", "lambda_reads.absent.summary.tsv"},
-    {"once", "fMapReadsOneInSeq", "lambda_reads.once.summary.tsv"},
-    {"assembly-test", "fTestGenomeSborka", "lambda_reads.assembly-test.summary.tsv"},
-    {"parted", "fMatchReadsT_VarSzParted", "lambda_reads.parted.summary.tsv"},
-    {"parted-rate", "fMatchReadsT_VarSzPartedRate", "lambda_list.parted-rate.summary.tsv"},
-    {"circrna", "fIdentifyCircularRna", "lambda_reads.circrna.summary.tsv"},
-    {"randext", "RandExt", "demo_20!5!1!.randext.summary.tsv"},
-    {"randext-tasks", "RandExtTaskList", "lambda_tips_22!3!1!.randext-tasks.summary.tsv"},
+const struct CommandRow {
+  const char *name, *procedure, *summary;  // the summary the example leaves in --out
+  const char* ending;                      // of the raw files the procedure reads
+} kCommands[] = {
+    {"coverage", "fMatchReadsT_VarSzO", "lambda_reads.coverage.summary.tsv", ".bin"},
+    {"stretches", "fMapReadsOnToSeq", "lambda_reads.stretches.summary.tsv", ".bin"},
+    {"absent", "fGetReadsThatOutOfSeq", "lambda_reads.absent.summary.tsv", ".txt"},
+    {"once", "fMapReadsOneInSeq", "lambda_reads.once.summary.tsv", ".bin"},
+    {"assembly-test", "fTestGenomeSborka", "lambda_reads.assembly-test.summary.tsv", ".bin"},
+    {"parted", "fMatchReadsT_VarSzParted", "lambda_reads.parted.summary.tsv", ".bin"},
+    {"parted-rate", "fMatchReadsT_VarSzPartedRate", "lambda_list.parted-rate.summary.tsv", ".bin"},
+    {"circrna", "fIdentifyCircularRna", "lambda_reads.circrna.summary.tsv", ".txt"},
+    {"randext", "RandExt", "demo_20!5!1!.randext.summary.tsv", ".txt"},
+    {"randext-tasks", "RandExtTaskList", "lambda_tips_22!3!1!.randext-tasks.summary.tsv", ".txt"},
 };
 
 // Enough address space to start and read the inputs, too little for any index.
@@ -59,15 +53,23 @@ constexpr long long kTooLittleMemory = 40ll << 20;
 
 TEST(CommandTable, EachCommandHelpsRunsItsExampleAndSaysWhatWentWrong) {
   if (!kWithHtslib) GTEST_SKIP() << "the examples are FASTA/FASTQ";
+  // The example's genome and reads as the raw files prep makes of them, in both encodings.
+  RunFolder raw;
+  const std::string fasta = fSourcePath("examples/lambda.fa.gz"), fastq = fSourcePath("examples/lambda_reads.fq.gz");
+  for (const std::string ending : {".txt", ".bin"}) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"prep", "genome", fasta, raw.path("lambda" + ending)},
+                                          {"prep", "reads", fastq, raw.path("lambda_reads" + ending)}}) {
+      if (ending == ".bin") args.push_back("--coded");
+      ASSERT_EQ(fVantrels(args).exitCode, 0);
+    }
+  }
   for (const CommandRow& row : kCommands) {
     SCOPED_TRACE(row.name);
     RunFolder folder;
-    const std::string out = folder.path("results");
-
+    const std::string out = folder.path("results"), name = row.name;
     CliResult help = fVantrels({row.name, "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    const std::string usageLine = std::string("Usage: vantrels ") + row.name + " [options]\n";
-    EXPECT_EQ(fHead(help.out, usageLine), usageLine);
+    EXPECT_EQ(fHead(help.out, "Usage: vantrels " + name + " [options]\n"), "Usage: vantrels " + name + " [options]\n");
     EXPECT_NE(help.out.find("  --out DIR "), std::string::npos);
     EXPECT_NE(help.out.find("Exit status: 0 "), std::string::npos);
     EXPECT_EQ(fVantrels({row.procedure, "--help"}).out, help.out) << "the procedure's name runs the command";
@@ -80,15 +82,22 @@ TEST(CommandTable, EachCommandHelpsRunsItsExampleAndSaysWhatWentWrong) {
     EXPECT_EQ(fHead(done.err, "vantrels: "), "vantrels: ");
     std::vector<std::string> files = fListFolder(out);
     EXPECT_NE(std::find(files.begin(), files.end(), row.summary), files.end()) << done.err;
-    EXPECT_TRUE(std::none_of(files.begin(), files.end(), [](const std::string& name) {
-      return name.compare(0, 10, ".vantrels-") == 0;
-    })) << "the run's private folder is gone";
+    EXPECT_EQ(fPrivateFolders(out), 0) << "the run's private folder is gone";
+    // Raw files handed over give the same results, and logs name the inputs as the user gave them.
+    const std::string genome = raw.path(std::string("lambda") + row.ending);
+    const std::string reads = raw.path(std::string("lambda_reads") + row.ending);
+    std::vector<std::string> fromRaw = {"--no-standard"};
+    for (const std::string& word : example)
+      fromRaw.push_back(word == fasta ? genome : word == fastq ? reads : word == out ? folder.path("raw") : word);
+    std::rotate(fromRaw.begin(), fromRaw.begin() + 1, fromRaw.end());
+    ASSERT_EQ(fVantrels(fromRaw).exitCode, 0);
+    fExpectSameFiles(folder.path("raw"), out, {{genome, fasta}, {reads, fastq}, {folder.path("raw"), out}});
 
     std::vector<std::string> quiet = example;
     quiet.push_back("--quiet");
     std::vector<std::string> bogus = quiet;
     bogus.push_back("--bogus");
-    const std::string name = row.name, missing = folder.path("ecoli.fa"), blocked = folder.path("plain/results");
+    const std::string missing = folder.path("ecoli.fa"), blocked = folder.path("plain/results");
     folder.write("plain", "a file where a directory should be");
     CliLimits tight;
     tight.addressSpaceBytes = kTooLittleMemory;
@@ -120,23 +129,22 @@ TEST(CommandTable, TheOverviewListsEveryCommandAndUsageProblemsExitOne) {
   CliResult overview = fVantrels({"--help"});
   EXPECT_EQ(overview.exitCode, 0);
   EXPECT_EQ(fHead(overview.out, "Usage: vantrels COMMAND [options]\n"), "Usage: vantrels COMMAND [options]\n");
-  for (const CommandRow& row : kCommands)
-    EXPECT_NE(overview.out.find(std::string("\n  ") + row.name + " "), std::string::npos) << row.name;
-  for (const char* other : {"prep", "report"})
-    EXPECT_NE(overview.out.find(std::string("\n  ") + other + " "), std::string::npos) << other;
+  std::vector<std::string> names = {"prep", "report"};
+  for (const CommandRow& row : kCommands) names.push_back(row.name);
+  for (const std::string& name : names) EXPECT_NE(overview.out.find("\n  " + name + " "), std::string::npos) << name;
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"mapreads"}, "vantrels: unknown command mapreads\n"},
-      {{"--genome", "g.fa"}, "vantrels: a command comes first, not the option --genome\n"},
-      {{"coverage", "--genome", "g", "--reads", "r", "--out", "o", "--min", "50", "--max", "40"},
-       "vantrels: --min 50 is above --max 40\n"},
+      {{"mapreads"}, "vantrels: unknown command mapreads\nvantrels: (vantrels --help lists the commands)\n"},
+      {{"--genome", "g.fa"},
+       "vantrels: a command comes first, not the option --genome\nvantrels: (vantrels --help lists the commands)\n"},
   };
   for (const auto& [args, err] : cases) {
     CliResult result = fVantrels(args);
     EXPECT_EQ(result.exitCode, 1) << args[0];
-    EXPECT_EQ(fHead(result.err, err), err);
+    EXPECT_EQ(result.err, err);
   }
-  EXPECT_EQ(fVantrels({"--version"}).exitCode, 0);
-  EXPECT_EQ(fHead(fVantrels({"--version"}).out, "vantrels "), "vantrels ");
+  CliResult version = fVantrels({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(fHead(version.out, "vantrels "), "vantrels ");
 }
 
 }  // namespace

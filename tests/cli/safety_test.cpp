@@ -28,12 +28,6 @@ Snapshot fSnapshot(const std::string& dir) {
   return files;
 }
 
-int fPrivateFolders(const std::string& out) {
-  int count = 0;
-  for (const std::string& name : fListFolder(out)) count += name.compare(0, 10, ".vantrels-") == 0;
-  return count;
-}
-
 // Waits, up to half a minute on a busy machine, until the runs got as far as
 // making `count` private folders in `out`.
 bool fAwaitPrivateFolders(const std::string& out, int count) {
@@ -55,15 +49,12 @@ void fWriteInputs(const RunFolder& folder) {
   folder.write("half.bin", fCodes(fLines(reads)));
   folder.write("g.txt", genome);
   folder.write("bad.txt", genome.substr(0, 3000) + "N" + genome.substr(3001));
-  auto complement = [](const std::string& letters) {
-    std::string reversed = fReverseComplement(letters);
-    return std::string(reversed.rbegin(), reversed.rend());
-  };
   std::vector<std::string> replaced;
   for (size_t start = 500; start < 50000; start += 997) {
-    std::string read = genome.substr(start, 25);
-    replaced.push_back(read.substr(0, 20) + complement(read.substr(20)));
-    replaced.push_back(read.substr(0, 21) + complement(read.substr(21)));
+    const std::string read = genome.substr(start, 25), lower = fReverseComplement(read);
+    const std::string complement(lower.rbegin(), lower.rend());  // each letter complemented, in place
+    replaced.push_back(read.substr(0, 20) + complement.substr(20));
+    replaced.push_back(read.substr(0, 21) + complement.substr(21));
   }
   folder.write("r.txt", fLines(replaced));
 }

@@ -14,34 +14,28 @@
 
 namespace {
 
-const char kGenomeFile[] = "lambda\t48502\n";
-
 std::vector<std::string> fArgs(const std::string& command, const std::vector<std::string>& words,
                                const std::string& out) {
   std::vector<std::string> args = {command};
-  for (const std::string& word : words)
-    args.push_back(word.compare(0, 9, "examples/") == 0 ? fSourcePath(word) : word);
+  for (const std::string& word : words) args.push_back(fExample(word));
   args.insert(args.end(), {"--out", out, "--quiet"});
   return args;
 }
 
 TEST(StandardOutputs, ReadsFromStandardInputAreNamedAsReadsFromTheFile) {
   if (!kWithHtslib) GTEST_SKIP() << "the example reads are gzip FASTQ";
-  struct Case {
-    std::string command;
+  const std::string fastq = "examples/lambda_reads.fq.gz";
+  const struct {
+    std::string command, reads, file, aName;  // the standard file compared, with a read's name in it
     std::vector<std::string> words;
-    std::string reads;
-    std::string fromFile, fromInput;  // the standard file of each run
-    std::string aName;                // a read's name in it
   } cases[] = {
-      {"absent", {}, "examples/lambda_reads.fq.gz", "lambda_reads.absent.fastq", "stdin.absent.fastq",
-       "\n@lambda_read_"},
-      {"once", {}, "examples/lambda_reads.fq.gz", "lambda_reads.once.bed", "stdin.once.bed", "\tlambda_read_"},
+      {"absent", fastq, "absent.fastq", "\n@lambda_read_", {}},
+      {"once", fastq, "once.bed", "\tlambda_read_", {}},
       // Raw reads are named by their line.
-      {"randext", {"--id", "demo", "--immut", "20", "--tip", "5"}, "examples/lambda_reads.txt",
-       "lambda_reads.randext.demo_20-5-1.tips.tsv", "stdin.randext.demo_20-5-1.tips.tsv", ",read"},
+      {"randext", "examples/lambda_reads.txt", "randext.demo_20-5-1.tips.tsv", ",read",
+       {"--id", "demo", "--immut", "20", "--tip", "5"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
     RunFolder folder;
     std::vector<std::string> words = {"--genome", "examples/lambda.fa.gz", "--reads", c.reads};
@@ -53,9 +47,9 @@ TEST(StandardOutputs, ReadsFromStandardInputAreNamedAsReadsFromTheFile) {
     limits.stdinPath = fSourcePath(c.reads);
     CliResult input = fVantrels(fArgs(c.command, words, folder.path("stdin")), limits);
     ASSERT_EQ(input.exitCode, 0) << input.err;
-    const std::string expected = fReadFile(folder.path("file/" + c.fromFile));
+    const std::string expected = fReadFile(folder.path("file/lambda_reads." + c.file));
     EXPECT_NE(expected.find(c.aName), std::string::npos);
-    EXPECT_EQ(fReadFile(folder.path("stdin/" + c.fromInput)), expected);
+    EXPECT_EQ(fReadFile(folder.path("stdin/stdin." + c.file)), expected);
   }
 }
 
@@ -72,7 +66,7 @@ TEST(StandardOutputs, AnExperimentThatFindsNothingStillLeavesItsEmptyStandardFil
   EXPECT_EQ(fReadFile(folder.path("out/lambda_reads.randext._30-5-1.sites.bed")), "");
   EXPECT_EQ(fReadFile(folder.path("out/lambda_reads.randext._30-5-1.tips.tsv")),
             "position_1based\tstrand\treads_at_site\tentropy\ttip\treads_with_tip\tread_names\n");
-  EXPECT_EQ(fReadFile(folder.path("out/lambda.genome")), kGenomeFile);
+  EXPECT_EQ(fReadFile(folder.path("out/lambda.genome")), "lambda\t48502\n");
 }
 
 TEST(Report, ReportOptionWritesThePageOnceTheResultsAreInPlaceAndAFailedReportKeepsThem) {

@@ -14,45 +14,34 @@
 
 namespace {
 
-class StandardFormats : public ::testing::Test {
- protected:
-  void SetUp() override { ConsoleOn = false; }
-  void TearDown() override { ConsoleOn = true; }
+const Chromosome kChromosome{"chrT", 100};
 
-  // f.bed and f.bedGraph: features and stretches ending on the last base,
-  // across the end, off the circle (position 0 is the last base), twice round
-  // it, as long as the genome or longer, of no length, overlapping, touching,
-  // and a name left empty.
-  void fWriteFeatures(Outcome& outcome) {
-    BedFile bed(chromosome_);
-    const struct {
-      int64_t first, length;
-      const char* name;
-      int64_t score;
-      char strand;
-    } features[] = {{50, 10, "b", 3, '+'},  {50, 10, "a", 1, '-'},    {95, 10, "wrap", 2, '+'}, {0, 5, "off", 0, '+'},
-                    {-9, 3, "neg", 5, '-'}, {201, 4, "far", 1, '+'},  {49, 12, "c", 1, '+'},    {1, 150, "all", 1, '+'},
-                    {10, 1, "", 1, '+'},    {100, 1, "last", 1, '+'}, {1, 1, "first", 1, '-'},
-                    {91, 10, "end", 1, '+'}, {37, 100, "genome", 1, '+'}, {5, 0, "none", 1, '+'}};
-    for (const auto& f : features) bed.fAdd(f.first, f.length, f.name, f.score, f.strand);
-    BedGraphFile graph(chromosome_, "%.2f");
-    const struct {
-      int64_t first, length;
-      double value;
-    } stretches[] = {{16, 5, 1.0}, {11, 5, 1.0}, {21, 2, 0.5}, {30, 3, 0.0}, {99, 4, 2.0}, {3, 1, 2.0}, {23, 1, 0.25}};
-    for (const auto& s : stretches) graph.fAdd(s.first, s.length, s.value);
-    ASSERT_TRUE(bed.fWrite(folder_.path("f.bed"), outcome));
-    ASSERT_TRUE(graph.fWrite(folder_.path("f.bedGraph"), outcome));
-  }
-
-  RunFolder folder_;
-  Chromosome chromosome_{"chrT", 100};
-};
-
-TEST_F(StandardFormats, BedSortsByStartEndAndNameAndBedGraphMergesTouchingEqualValuesWithoutZeros) {
+// Features and stretches ending on the last base, across the end, off the circle
+// (position 0 is the last base), twice round it, as long as the genome or longer,
+// of no length, overlapping, touching, and a name left empty.
+TEST(StandardFormats, BedSortsByStartEndAndNameAndBedGraphMergesTouchingEqualValuesWithoutZeros) {
+  RunFolder folder;
+  BedFile bed(kChromosome);
+  const struct {
+    int64_t first, length;
+    const char* name;
+    int64_t score;
+    char strand;
+  } features[] = {{50, 10, "b", 3, '+'},  {50, 10, "a", 1, '-'},    {95, 10, "wrap", 2, '+'}, {0, 5, "off", 0, '+'},
+                  {-9, 3, "neg", 5, '-'}, {201, 4, "far", 1, '+'},  {49, 12, "c", 1, '+'},    {1, 150, "all", 1, '+'},
+                  {10, 1, "", 1, '+'},    {100, 1, "last", 1, '+'}, {1, 1, "first", 1, '-'},
+                  {91, 10, "end", 1, '+'}, {37, 100, "genome", 1, '+'}, {5, 0, "none", 1, '+'}};
+  for (const auto& f : features) bed.fAdd(f.first, f.length, f.name, f.score, f.strand);
+  BedGraphFile graph(kChromosome, "%.2f");
+  const struct {
+    int64_t first, length;
+    double value;
+  } stretches[] = {{16, 5, 1.0}, {11, 5, 1.0}, {21, 2, 0.5}, {30, 3, 0.0}, {99, 4, 2.0}, {3, 1, 2.0}, {23, 1, 0.25}};
+  for (const auto& s : stretches) graph.fAdd(s.first, s.length, s.value);
   Outcome outcome;
-  fWriteFeatures(outcome);
-  EXPECT_EQ(folder_.read("f.bed"),
+  ASSERT_TRUE(bed.fWrite(folder.path("f.bed"), outcome));
+  ASSERT_TRUE(graph.fWrite(folder.path("f.bedGraph"), outcome));
+  EXPECT_EQ(folder.read("f.bed"),
             "chrT\t0\t1\tfirst\t1\t-\n"
             "chrT\t0\t4\tfar\t1\t+\n"
             "chrT\t0\t4\toff\t0\t+\n"
@@ -68,43 +57,38 @@ TEST_F(StandardFormats, BedSortsByStartEndAndNameAndBedGraphMergesTouchingEqualV
             "chrT\t94\t100\twrap\t2\t+\n"
             "chrT\t99\t100\tlast\t1\t+\n"
             "chrT\t99\t100\toff\t0\t+\n");
-  EXPECT_EQ(folder_.read("f.bedGraph"),
-            "chrT\t0\t3\t2.00\n"
-            "chrT\t10\t20\t1.00\n"
-            "chrT\t20\t22\t0.50\n"
-            "chrT\t22\t23\t0.25\n"
-            "chrT\t98\t100\t2.00\n");
-  EXPECT_EQ(outcome.written, (std::vector<std::string>{folder_.path("f.bed"), folder_.path("f.bedGraph")}));
+  EXPECT_EQ(folder.read("f.bedGraph"),
+            "chrT\t0\t3\t2.00\nchrT\t10\t20\t1.00\nchrT\t20\t22\t0.50\nchrT\t22\t23\t0.25\nchrT\t98\t100\t2.00\n");
+  EXPECT_EQ(outcome.written, (std::vector<std::string>{folder.path("f.bed"), folder.path("f.bedGraph")}));
   // A genome of no length has no place for a feature.
   BedFile none(Chromosome{"chrT", 0});
   none.fAdd(5, 3, "x", 1, '+');
   EXPECT_EQ(none.fLines(), 0u);
-}
 
-TEST_F(StandardFormats, BedtoolsTakesBedAndBedGraphWithTheGenomeFile) {
   SKIP_WITHOUT_BEDTOOLS();
-  Outcome outcome;
-  fWriteFeatures(outcome);
-  ASSERT_NE(fWriteGenomeFile(folder_.dir() + "/", "g", chromosome_, outcome), "");
-  fCheckWithBedtools(folder_, "f.bed", "g.genome");
-  fCheckWithBedtools(folder_, "f.bedGraph", "g.genome");
+  ASSERT_NE(fWriteGenomeFile(folder.dir() + "/", "g", kChromosome, outcome), "");
+  fCheckWithBedtools(folder, "f.bed", "g.genome");
+  fCheckWithBedtools(folder, "f.bedGraph", "g.genome");
 }
 
-TEST_F(StandardFormats, AFileThatCannotBeCreatedIsAnOutputFailure) {
-  const std::string missing = folder_.path("no-such-folder/");
+TEST(StandardFormats, AFileThatCannotBeCreatedIsAnOutputFailure) {
+  ConsoleOn = false;
+  RunFolder folder;
+  const std::string missing = folder.path("no-such-folder/");
   Outcome bedOutcome, graphOutcome, tableOutcome, genomeOutcome;
-  BedFile bed(chromosome_);
+  BedFile bed(kChromosome);
   bed.fAdd(1, 2, "a", 1, '+');
   EXPECT_FALSE(bed.fWrite(missing + "f.bed", bedOutcome));
-  EXPECT_FALSE(BedGraphFile(chromosome_).fWrite(missing + "f.bedGraph", graphOutcome));
+  EXPECT_FALSE(BedGraphFile(kChromosome).fWrite(missing + "f.bedGraph", graphOutcome));
   TsvFile table;
   EXPECT_FALSE(table.fOpen(missing + "t.tsv", {"a"}, tableOutcome));
-  EXPECT_EQ(fWriteGenomeFile(missing, "g", chromosome_, genomeOutcome), "");
+  EXPECT_EQ(fWriteGenomeFile(missing, "g", kChromosome, genomeOutcome), "");
   for (const Outcome* outcome : {&bedOutcome, &graphOutcome, &tableOutcome, &genomeOutcome}) {
     EXPECT_EQ(outcome->status, RunStatus::kOutputFailed);
     EXPECT_EQ(outcome->file.rfind(missing, 0), 0u) << outcome->file;
     EXPECT_TRUE(outcome->written.empty());
   }
+  ConsoleOn = true;
 }
 
 }  // namespace

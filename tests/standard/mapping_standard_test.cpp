@@ -52,16 +52,15 @@ std::string fChanged(std::string letters, size_t at) {
 
 // Raw code bytes always; FASTQ and raw letters where they reach the procedure.
 std::vector<Given> fGivens(bool lettersNeedConversion) {
-  std::vector<Given> givens = {Given::kRawCoded};
 #ifdef VANTRELS_HAVE_HTSLIB
-  givens.push_back(Given::kFastq);
-  lettersNeedConversion = false;
+  return {Given::kRawCoded, Given::kFastq, Given::kRawLetters};
 #endif
-  if (!lettersNeedConversion) givens.push_back(Given::kRawLetters);
-  return givens;
+  if (lettersNeedConversion) return {Given::kRawCoded};
+  return {Given::kRawCoded, Given::kRawLetters};
 }
 const char* fGivenName(Given given) {
-  return given == Given::kFastq ? "FASTQ" : given == Given::kRawLetters ? "raw letters" : "raw codes";
+  static const char* const kNames[] = {"FASTQ", "raw letters", "raw codes"};
+  return kNames[static_cast<int>(given)];
 }
 
 // A read's name as the standard files give it: its FASTQ name, or "read" + its line.
@@ -93,8 +92,7 @@ std::map<int64_t, int64_t> fNativeWeights(const std::string& table) {
   std::map<int64_t, int64_t> weights;
   std::istringstream in(table);
   int64_t position;
-  double weight;
-  while (in >> position >> weight)
+  for (double weight; in >> position >> weight;)
     if (std::llround(weight * 100) != 0) weights[position] = std::llround(weight * 100);
   return weights;
 }
@@ -125,9 +123,8 @@ class MappingStandard : public DirectRun {
     int32_t length = 0;
     EXPECT_EQ(fLoadCodedGenome(folder_.path("g.bin"), false, MaxReadSize, 0, length), GenomeLoad::kLoaded);
     GenomeLength = length;
-    EXPECT_TRUE(ReadNotes.fOpen(folder_.path("notes.bin")));
-    Outcome outcome = procedure(folder_.dir() + "/", reads, folder_.path("g.bin"), length);
-    EXPECT_TRUE(ReadNotes.fClose());
+    Outcome outcome =
+        fWithNotes(folder_, [&] { return procedure(folder_.dir() + "/", reads, folder_.path("g.bin"), length); });
     fReleaseGenome();
     EXPECT_TRUE(outcome.fSucceeded()) << outcome.file;
     return outcome;
@@ -154,25 +151,18 @@ class MappingStandard : public DirectRun {
 TEST_F(MappingStandard, AbsentNamesTheReadsFoundOnNeitherStrandInInputOrder) {
   fScope(20, 60);
   const std::vector<NamedRead> reads = {
-      {"p_up", fAt(kGenome, 10, 30)},
-      {"a_random", fRandomLetters(30, 803)},
-      {"p_origin", fAt(kGenome, 185, 30)},
-      {"n_defective", kWithN},
-      {"a_origin", fChanged(fAt(kGenome, 190, 25), 12)},
-      {"p_lower_origin", fReverseComplement(fAt(kGenome, 180, 40))},
-      {"short", fAt(kGenome, 70, 10)},
-      {"a_lower", fReverseComplement(fChanged(fAt(kGenome, 60, 30), 20))},
-      {"", ""},
-      {"a_last", fRandomLetters(40, 804)},
-  };
+      {"p_up", fAt(kGenome, 10, 30)}, {"a_random", fRandomLetters(30, 803)}, {"p_origin", fAt(kGenome, 185, 30)},
+      {"n_defective", kWithN}, {"a_origin", fChanged(fAt(kGenome, 190, 25), 12)},
+      {"p_lower_origin", fReverseComplement(fAt(kGenome, 180, 40))}, {"short", fAt(kGenome, 70, 10)},
+      {"a_lower", fReverseComplement(fChanged(fAt(kGenome, 60, 30), 20))}, {"", ""}, {"a_last", fRandomLetters(40, 804)}};
   for (Given given : fGivens(false)) {
     ReadsOrigin origin;
     const bool codes = given == Given::kRawCoded;
     const std::string handed = fGiveReads(folder_, reads, given, codes ? Encoding::kCodes : Encoding::kLetters, origin);
-    EXPECT_TRUE(ReadNotes.fOpen(folder_.path("notes.bin")));
-    Outcome outcome = codes ? fReadsOutOfSeq(folder_.dir() + "/", handed, folder_.path("g.bin"))
-                            : fGetReadsThatOutOfSeq(folder_.dir() + "/", handed, folder_.path("g.txt"));
-    EXPECT_TRUE(ReadNotes.fClose());
+    Outcome outcome = fWithNotes(folder_, [&] {
+      return codes ? fReadsOutOfSeq(folder_.dir() + "/", handed, folder_.path("g.bin"))
+                   : fGetReadsThatOutOfSeq(folder_.dir() + "/", handed, folder_.path("g.txt"));
+    });
     ASSERT_TRUE(outcome.fSucceeded()) << outcome.file;
 
     std::string problem;
@@ -188,11 +178,9 @@ TEST_F(MappingStandard, AbsentNamesTheReadsFoundOnNeitherStrandInInputOrder) {
 TEST_F(MappingStandard, OncePlacesItsReadsAndClustersOnTheCircleAndNamesTheManyPlacedOnes) {
   fScope(16, 60);
   const std::vector<NamedRead> reads = {
-      {"o1", fAt(kGenome, 50, 30)},  {"m1", kRepeat},
-      {"o2", fAt(kGenome, 185, 30)}, {"x_lower", fReverseComplement(fAt(kGenome, 20, 25))},
-      {"n_dropped", kWithN},         {"o3", fAt(kGenome, 60, 30)},
-      {"o4", fAt(kGenome, 120, 20)}, {"m1b", kRepeat},
-  };
+      {"o1", fAt(kGenome, 50, 30)}, {"m1", kRepeat}, {"o2", fAt(kGenome, 185, 30)},
+      {"x_lower", fReverseComplement(fAt(kGenome, 20, 25))}, {"n_dropped", kWithN}, {"o3", fAt(kGenome, 60, 30)},
+      {"o4", fAt(kGenome, 120, 20)}, {"m1b", kRepeat}};
   enum : size_t { kO1, kM1, kO2, kXLower, kNDropped, kO3, kO4, kM1b };
   // The native cluster table these reads give: 50..89 (o1, o3), 120..139, 185..214.
   const char kNativeClusters[] = "\nclPos\tclEnd\tclLength\tgap\n50\t89\t40\n120\t139\t20\t31\n185\t214\t30\t46";
@@ -272,15 +260,11 @@ TEST_F(MappingStandard, CoverageShowsTheWeightedStartsOfTheNativeTablesAndTheDep
   std::string genome = kGenome;
   fPlace(genome, 20, fReverseComplement(kRepeat));
   fUseGenome(genome);
-  const std::vector<NamedRead> reads = {{"r3", kRepeat},
-                                        {"origin", fAt(genome, 185, 30)},
-                                        {"lower", fReverseComplement(fAt(genome, 60, 25))},
-                                        {"twice1", fAt(genome, 120, 20)},
-                                        {"twice2", fAt(genome, 120, 20)},
-                                        {"short", fAt(genome, 70, 10)}};
+  const std::vector<NamedRead> reads = {{"r3", kRepeat}, {"origin", fAt(genome, 185, 30)},
+      {"lower", fReverseComplement(fAt(genome, 60, 25))}, {"twice1", fAt(genome, 120, 20)},
+      {"twice2", fAt(genome, 120, 20)}, {"short", fAt(genome, 70, 10)}};
   const struct {
-    const char* name;
-    const char* text;
+    const char *name, *text;
   } files[] = {
       {"r.coverage.plus.bedGraph",
        "chrT\t99\t100\t0.33\nchrT\t119\t120\t2.00\nchrT\t149\t150\t0.33\nchrT\t184\t185\t1.00\n"},
@@ -300,39 +284,29 @@ TEST_F(MappingStandard, CoverageShowsTheWeightedStartsOfTheNativeTablesAndTheDep
   }
 }
 
-// Reads of random places, lengths and strands on a larger genome, each with
-// one place on the two strands together, a sixth starting in the last 40
-// bases (most of those cross the origin); and reads of its repeats, placed
-// many times, which give weights below one.
-struct Sample {
-  std::string genome;
-  std::vector<NamedRead> reads, manyPlaced;
-};
-Sample fSample() {
-  Sample sample{fRandomLetters(3000, 811), {}, {}};
-  const std::string repeat = fRandomLetters(45, 812);
-  for (int32_t at : {400, 1700}) fPlace(sample.genome, at, repeat);
-  fPlace(sample.genome, 2500, fReverseComplement(repeat));
-  std::mt19937 random(813);
-  while (sample.reads.size() < 300) {
-    const int64_t first = random() % 6 == 0 ? 2961 + random() % 40 : 1 + random() % 3000;
-    std::string letters = fAt(sample.genome, first, 20 + random() % 21);
-    if (random() & 1) letters = fReverseComplement(letters);
-    const NamedRead read{"s" + std::to_string(sample.reads.size()), letters};
-    (fPlaces(sample.genome, letters) == 1 ? sample.reads : sample.manyPlaced).push_back(read);
-  }
-  return sample;
-}
-
-// The native tables' weights whatever they are, and bedtools' view of every
-// file: its genome coverage of once's reads is the upper strand's depth.
+// Reads of random places, lengths and strands on a larger genome, each with one
+// place on the two strands together, a sixth starting in the last 40 bases (most
+// of those cross the origin), and reads of its repeats, placed many times, which
+// give weights below one. The native tables' weights whatever they are, and
+// bedtools' view of every file: its genome coverage of once's reads is the upper
+// strand's depth.
 TEST_F(MappingStandard, CoverageEqualsTheNativeTablesAndBedtoolsTakesEveryFile) {
   fScope(20, 40);
-  const Sample sample = fSample();
-  ASSERT_FALSE(sample.manyPlaced.empty());
-  fUseGenome(sample.genome);
-  std::vector<NamedRead> reads = sample.reads;
-  reads.insert(reads.end(), sample.manyPlaced.begin(), sample.manyPlaced.end());
+  std::string genome = fRandomLetters(3000, 811);
+  const std::string repeat = fRandomLetters(45, 812);
+  for (int32_t at : {400, 1700}) fPlace(genome, at, repeat);
+  fPlace(genome, 2500, fReverseComplement(repeat));
+  fUseGenome(genome);
+  std::vector<NamedRead> placedOnce, reads;
+  std::mt19937 random(813);
+  while (placedOnce.size() < 300) {
+    const int64_t first = random() % 6 == 0 ? 2961 + random() % 40 : 1 + random() % 3000;
+    std::string letters = fAt(genome, first, 20 + random() % 21);
+    if (random() & 1) letters = fReverseComplement(letters);
+    reads.push_back({"s" + std::to_string(reads.size()), letters});
+    if (fPlaces(genome, letters) == 1) placedOnce.push_back(reads.back());
+  }
+  ASSERT_GT(reads.size(), placedOnce.size());
   fCoverage(reads, false);
   for (const char* strand : {"plus", "minus"}) {
     const auto native = fNativeWeights(folder_.read(std::string("r[20-40]g_") + (strand[0] == 'p' ? "Up" : "Lw") + "1.txt"));
@@ -343,9 +317,9 @@ TEST_F(MappingStandard, CoverageEqualsTheNativeTablesAndBedtoolsTakesEveryFile) 
   }
 
   SKIP_WITHOUT_BEDTOOLS();
-  fCoverage(sample.reads, true);
+  fCoverage(placedOnce, true);
   ReadsOrigin origin;
-  Outcome outcome = fRun(fMapReadsOneInSeq, fGiveReads(folder_, sample.reads, Given::kRawCoded, Encoding::kCodes, origin));
+  Outcome outcome = fRun(fMapReadsOneInSeq, fGiveReads(folder_, placedOnce, Given::kRawCoded, Encoding::kCodes, origin));
   std::string problem;
   ASSERT_EQ(fWriteOnceStandard(fStandard(origin, outcome), outcome, problem), 0) << problem;
   for (const char* name : {"r.clusters.bed", "r.coverage.plus.bedGraph", "r.coverage.minus.bedGraph",
@@ -373,9 +347,7 @@ TEST_F(MappingStandard, MissingNotesOrReadsAreReportedWithTheirExitCode) {
   fScope(20, 60);
   ReadsOrigin origin;
   const std::string handed = fGiveReads(folder_, {{"a", fRandomLetters(30, 806)}}, Given::kRawCoded, Encoding::kCodes, origin);
-  EXPECT_TRUE(ReadNotes.fOpen(folder_.path("notes.bin")));
-  Outcome outcome = fReadsOutOfSeq(folder_.dir() + "/", handed, folder_.path("g.bin"));
-  EXPECT_TRUE(ReadNotes.fClose());
+  Outcome outcome = fWithNotes(folder_, [&] { return fReadsOutOfSeq(folder_.dir() + "/", handed, folder_.path("g.bin")); });
   const struct {
     const char* what;
     std::string notes, notesContent, reads;

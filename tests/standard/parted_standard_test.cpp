@@ -87,7 +87,7 @@ struct Command {
   const char* name;
   bool parted;
   const std::vector<NamedRead>& reads;
-  const char* bed;
+  std::string bed;
   const std::string& tsv;
 };
 const Command kParted{"parted", true, kPartedReads, kPartedBed, kPartedTsv};
@@ -105,20 +105,16 @@ class PartedStandard : public DirectRun {
     ReadsOrigin origin;
     const std::string reads =
         fGiveReads(folder_, command.reads, given, command.parted ? Encoding::kCodes : Encoding::kLetters, origin);
-    EXPECT_TRUE(ReadNotes.fOpen(folder_.path("notes.bin")));
-    Outcome outcome;
-    if (command.parted) {
-      folder_.write("g.bin", fCodes(kGenome));
-      MinReadSize = 16;
-      MaxReadSize = 40;
-      outcome = fMatchReadsT_VarSzParted(folder_.dir() + "/", reads, folder_.path("g.bin"), 0);
-    } else {
-      folder_.write("g.txt", kGenome);
-      folder_.params("p.txt", {{"diRes", folder_.dir()}, {"pthGnm", folder_.path("g.txt")},
-                               {"pthReads", reads}, {"rMinSz", "8"}, {"rMaxSz", "40"}});
-      outcome = fIdentifyCircularRna(folder_.path("p.txt"));
-    }
-    EXPECT_TRUE(ReadNotes.fClose());
+    folder_.write("g.bin", fCodes(kGenome));
+    folder_.write("g.txt", kGenome);
+    folder_.params("p.txt", {{"diRes", folder_.dir()}, {"pthGnm", folder_.path("g.txt")}, {"pthReads", reads},
+                             {"rMinSz", "8"}, {"rMaxSz", "40"}});
+    MinReadSize = 16;
+    MaxReadSize = 40;
+    Outcome outcome = fWithNotes(folder_, [&] {
+      return command.parted ? fMatchReadsT_VarSzParted(folder_.dir() + "/", reads, folder_.path("g.bin"), 0)
+                            : fIdentifyCircularRna(folder_.path("p.txt"));
+    });
     origin_ = origin;
     if (outcome.status != RunStatus::kCompleted && outcome.status != RunStatus::kStoppedAtHitLimit) return outcome;
     std::string problem;
@@ -159,15 +155,10 @@ TEST_F(PartedStandard, HitsLandOnTheirBasesOnBothStrandsAcrossTheOriginAndTheEnd
     const std::string what = std::string(c.command.name) + (c.given == Given::kFastq ? ", FASTQ" : ", raw");
     Outcome outcome = fRunCommand(c.command, c.given);
     ASSERT_EQ(outcome.status, RunStatus::kCompleted) << what << ": " << outcome.file;
-    std::string bed = c.command.bed, tsv = c.command.tsv;
-    for (const auto& name : c.names)
-      for (std::string* text : {&bed, &tsv})
-        for (size_t at = text->find(name.first + "\t"); at != std::string::npos; at = text->find(name.first + "\t", at + 1))
-          text->replace(at, name.first.size(), name.second);
     const std::string stem = std::string("r.") + c.command.name;
     EXPECT_EQ(folder_.read("g.genome"), "chrT\t96\n") << what;
-    EXPECT_EQ(folder_.read(stem + ".bed"), bed) << what;
-    EXPECT_EQ(folder_.read(stem + ".tsv"), tsv) << what;
+    EXPECT_EQ(folder_.read(stem + ".bed"), fRenamed(c.command.bed, c.names)) << what;
+    EXPECT_EQ(folder_.read(stem + ".tsv"), fRenamed(c.command.tsv, c.names)) << what;
     if (fHaveBedtools()) fCheckWithBedtools(folder_, stem + ".bed", "g.genome");
   }
 }

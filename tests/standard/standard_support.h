@@ -10,12 +10,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/inputs.h"
+#include "driver/notes.h"
 #include "standard/standard.h"
 #include "support/run_folder.h"
 
@@ -71,6 +74,24 @@ inline StandardRun fStandardRun(const RunFolder& folder, int64_t genomeLength, c
   run.notesPath = folder.path("notes.bin");
   run.nativeFiles = outcome.written;
   return run;
+}
+
+// The procedure run with the read notes on, as the command line runs it.
+template <class Procedure>
+Outcome fWithNotes(const RunFolder& folder, Procedure procedure) {
+  EXPECT_TRUE(ReadNotes.fOpen(folder.path("notes.bin")));
+  Outcome outcome = procedure();
+  EXPECT_TRUE(ReadNotes.fClose());
+  return outcome;
+}
+
+// The text with each read name replaced where it stands whole, between tabs, commas and line ends.
+inline std::string fRenamed(std::string text, const std::map<std::string, std::string>& names) {
+  auto apart = [&](size_t at) { return at >= text.size() || std::strchr("\t,\n", text[at]) != nullptr; };
+  for (const auto& [from, to] : names)
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
+      if ((at == 0 || apart(at - 1)) && apart(at + from.size())) text.replace(at, from.size(), to);
+  return text;
 }
 
 // Lines, or with '\t' the fields of a line.
