@@ -154,9 +154,9 @@ class ShareRecords {
 template <class Match>
 class BatchWorkers {
  public:
-  // As many workers as the system gives, up to `threads`; with none at all
-  // the calling thread matches the batches itself.
-  BatchWorkers(int threads, Match match) : Matcher(match), Count(threads < 1 ? 1 : threads) {
+  // As many workers as the system gives, up to `threads`; with one thread,
+  // or none to be had, the calling thread matches the batches itself.
+  BatchWorkers(int threads, Match match) : Matcher(match), Count(threads <= 1 ? 0 : threads) {
     try {
       for (int t = 0; t < Count; ++t) Threads.emplace_back([this, t] { fServe(t); });
     } catch (const std::system_error&) {

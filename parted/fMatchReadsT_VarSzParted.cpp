@@ -63,11 +63,14 @@ struct LineCounter {
 // The read in InputLine (codes, length L) and its reverse complement, written
 // into WorkLine: parted hits appended to the upper and lower lists, each noted
 // with the read's number.
-void fFindPartedRead(int32_t readLength, PartedHitList& upperHits, PartedHitList& lowerHits, uint32_t readNumber) {
+void fFindPartedRead(const HeldRead<HeadSeedsAhead::Seeds>& read, PartedHitList& upperHits,
+                     PartedHitList& lowerHits) {
+  const int32_t readLength = read.length;
   if (readLength < kShortestPartedRead) return;
   const int16_t size = static_cast<int16_t>(readLength);
+  const uint32_t readNumber = static_cast<uint32_t>(read.number);
   fSearchHeadSeedBothStrands(
-      readLength,
+      readLength, read.seeds,
       [&](int32_t p, int32_t t, int32_t k) {
         upperHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
         fNotePartedHit(upperHits.back(), readNumber, kUpperPartedNote, kHeadSeedNote);
@@ -96,7 +99,7 @@ int32_t fSearchReads(ReadAhead<HeadSeedsAhead>& ahead, std::ifstream& reads, Par
     const int32_t length = read->length;
     if (length < MinReadSize || length > MaxReadSize) continue;
     ++processed;
-    fFindPartedRead(length, upperHits, lowerHits, static_cast<uint32_t>(read->number));
+    fFindPartedRead(*read, upperHits, lowerHits);
     if (fAboveHitLimit(static_cast<int64_t>(upperHits.size()))) {
       fStopAtHitLimit(read->number, outcome);
       break;
@@ -136,7 +139,7 @@ int32_t fSearchReadsInBatches(std::ifstream& reads, PartedHitList& upperHits, Pa
           hits.push_back({i, lower, {p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)}});
         };
       };
-      fSearchHeadSeedBothStrands(read.bases, complement, length, on(false), on(true));
+      fSearchHeadSeedBothStrands(read.bases, complement, length, read.seeds, on(false), on(true));
     });
   };
   auto emit = [&](ReadBatch& batch) {

@@ -11,7 +11,6 @@
 #include "driver/loaders.h"
 #include "driver/memory.h"
 #include "driver/outcome.h"
-#include "driver/read_ahead.h"
 #include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "parted/parted.h"
@@ -34,26 +33,18 @@ struct PositionRating {
   uint32_t lastFile;  // index of the last file counted here, 0 = none yet
 };
 
-// The read in InputLine (codes, length L), then its reverse complement in
-// WorkLine: raises the rating of every segment start it gives, for file `fileIndex`.
-void fRatePartedRead(int32_t readLength, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength) {
-  if (readLength < kShortestPartedRead) return;
-  auto rate = [&](int32_t p, int32_t t, int32_t) {
-    // A segment that starts before position 1 wraps over the genome's end.
-    int32_t q = p - t;
-    while (q < 1) q += genomeLength;
-    PositionRating& at = ratings[q];
+// Raises the segment start for file `fileIndex`, which raises a position at
+// most once. With several threads rating one file, the one that moves
+// lastFile on raises the rating.
+template <bool kShared>
+inline void fRaise(PositionRating& at, uint32_t fileIndex) {
+  if (!kShared) {
     if (at.lastFile < fileIndex) {
       ++at.rating;
       at.lastFile = fileIndex;
     }
-  };
-  fSearchHeadSeedBothStrands(readLength, rate, rate);
-}
-
-// The segment start q raised for file `fileIndex` by one of several threads
-// rating the same file: the one that moves lastFile on raises the rating.
-inline void fRaiseShared(PositionRating& at, uint32_t fileIndex) {
+    return;
+  }
   uint32_t last = __atomic_load_n(&at.lastFile, __ATOMIC_RELAXED);
   while (last < fileIndex) {
     if (__atomic_compare_exchange_n(&at.lastFile, &last, fileIndex, false, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
@@ -63,20 +54,22 @@ inline void fRaiseShared(PositionRating& at, uint32_t fileIndex) {
   }
 }
 
-// The reads of one open file rated on RunThreads threads: a file raises a
-// position once whichever read gives it first.
-void fRateInBatches(std::istream& reads, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength) {
+// The reads of one open file, in batches matched on RunThreads threads (the
+// calling thread alone for one): every segment start a read gives is raised.
+template <bool kShared>
+void fRateBatches(std::istream& reads, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength) {
   auto match = [=](ReadBatch& batch, uint32_t first, uint32_t end, int) {
     unsigned char complement[kLineBufferSize];
     auto rate = [&](int32_t p, int32_t t, int32_t) {
+      // A segment that starts before position 1 wraps over the genome's end.
       int32_t q = p - t;
       while (q < 1) q += genomeLength;
-      fRaiseShared(ratings[q], fileIndex);
+      fRaise<kShared>(ratings[q], fileIndex);
     };
     fWalkShare(batch, first, end, HeadSeedsAhead(), [&](const HeldRead<HeadSeedsAhead::Seeds>& read, uint32_t) {
       const int32_t length = read.length;
       if (length < MinReadSize || length > MaxReadSize || length < kShortestPartedRead) return;
-      fSearchHeadSeedBothStrands(read.bases, complement, length, rate, rate);
+      fSearchHeadSeedBothStrands(read.bases, complement, length, read.seeds, rate, rate);
     });
   };
   fRunReadBatches(reads, false, RunThreads, match, [](ReadBatch&) { return true; });
@@ -84,22 +77,16 @@ void fRateInBatches(std::istream& reads, PositionRating* ratings, uint32_t fileI
 
 // Rates every read of one file. False if the file can't be opened.
 bool fRateReadsFile(const std::string& path, PositionRating* ratings, uint32_t fileIndex, int32_t n,
-                    ReadAhead<HeadSeedsAhead>& ahead, Outcome& outcome) {
+                    Outcome& outcome) {
   std::ifstream reads;
   if (!fOpenReads(path, reads, outcome)) return false;
   InputReads = 0;
   fSay(kSearching);
-  if (RunThreads > 1) {
-    fRateInBatches(reads, ratings, fileIndex, n);
-    return true;
-  }
-  ahead.fStart(reads, false);
-  // Hot loop: one read per pass; no allocation, no formatting.
-  while (const auto* read = ahead.fNext()) {
-    const int32_t length = read->length;
-    if (length < MinReadSize || length > MaxReadSize) continue;
-    fRatePartedRead(length, ratings, fileIndex, n);
-  }
+  // Hot loop, in the batches: no allocation, no formatting.
+  if (RunThreads > 1)
+    fRateBatches<true>(reads, ratings, fileIndex, n);
+  else
+    fRateBatches<false>(reads, ratings, fileIndex, n);
   return true;
 }
 
@@ -109,11 +96,6 @@ bool fRateListedFiles(const std::string& RateReadsArg, std::ifstream& list, Posi
                       int64_t& readsRead, Outcome& outcome) {
   fStage(Stage::kReads);
   std::vector<char> name(static_cast<size_t>(MaxLineLength));
-  ReadAhead<HeadSeedsAhead> ahead;
-  if (!ahead.fAllocate()) {
-    fRanOutOfMemory(outcome);
-    return false;
-  }
   uint32_t fileIndex = 0;
   int32_t taken = 0;
   while (fGetLine(list, name.data(), MaxLineLength, taken)) {
@@ -121,7 +103,7 @@ bool fRateListedFiles(const std::string& RateReadsArg, std::ifstream& list, Posi
     fSayf(kFileIndex, fileIndex);
     std::string line(name.data());
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const bool rated = fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, ahead, outcome);
+    const bool rated = fRateReadsFile(RateReadsArg + line, ratings, fileIndex, n, outcome);
     readsRead += rated ? InputReads : 0;
     if (!rated) return false;
   }

@@ -61,41 +61,14 @@ inline bool fSearchHeadSeed(const unsigned char* text, int32_t length, int32_t f
   return false;
 }
 
-// Head-seed search of the coded read (length L >= 16), then of its reverse
-// complement, written into `complement` (InputLine and WorkLine when not
-// given): onUpper(p, t, k) and
-// onLower(p, t, k) for the placements of each strand, as fSearchHeadSeed
-// gives them. Both strands' seeds are looked up together so that their cache
-// misses overlap.
-template <typename OnUpper, typename OnLower>
-inline void fSearchHeadSeedBothStrands(const unsigned char* read, unsigned char* complement, int32_t readLength,
-                                       OnUpper onUpper, OnLower onLower) {
-  // The lower strand's head seed is the reverse complement of the read's last 12 bases.
-  const int32_t upperKey = fSeedKey12(read);
-  const int32_t lowerKey = fSeedKey12Reverse(read + readLength - kSeedBases);
-  fPrefetchRoot(upperKey);
-  fPrefetchRoot(lowerKey);
-  const int32_t upperFirst = fFirstPlace(upperKey);
-  const int32_t lowerFirst = fFirstPlace(lowerKey);
-  fPrefetchPlace(upperFirst);
-  fPrefetchPlace(lowerFirst);
-  fSearchHeadSeed<false>(read, readLength, upperFirst, onUpper);
-  fReverseComplementCodes(read, readLength, complement);
-  fSearchHeadSeed<false>(complement, readLength, lowerFirst, onLower);
-}
-
-template <typename OnUpper, typename OnLower>
-inline void fSearchHeadSeedBothStrands(int32_t readLength, OnUpper onUpper, OnLower onLower) {
-  fSearchHeadSeedBothStrands(reinterpret_cast<const unsigned char*>(InputLine),
-                             reinterpret_cast<unsigned char*>(WorkLine), readLength, onUpper, onLower);
-}
-
 // The hook of the parted reads held ahead (driver/read_ahead.h): for every
 // read that can give a parted hit (16 bases or more, within the size scope),
 // the root entries of its head seed on both strands, then their first places.
 struct HeadSeedsAhead {
   struct Seeds {
-    int32_t keys[2];  // -1: none
+    // The upper strand's head seed, then the lower's: the reverse complement
+    // of the read's last 12 bases. -1: none.
+    int32_t keys[2];
   };
 
   bool fTake(HeldRead<Seeds>& read) const {
@@ -117,6 +90,31 @@ struct HeadSeedsAhead {
   }
   void fFollowOn(const HeldRead<Seeds>&) const {}
 };
+
+// Head-seed search of the coded read (length L >= 16), then of its reverse
+// complement, written into `complement` (InputLine and WorkLine when not
+// given): onUpper(p, t, k) and onLower(p, t, k) for the placements of each
+// strand, as fSearchHeadSeed gives them. `seeds` are the keys HeadSeedsAhead
+// noted when the read was taken; both strands' first places are asked for
+// before either is walked, so that their cache misses overlap.
+template <typename OnUpper, typename OnLower>
+inline void fSearchHeadSeedBothStrands(const unsigned char* read, unsigned char* complement, int32_t readLength,
+                                       const HeadSeedsAhead::Seeds& seeds, OnUpper onUpper, OnLower onLower) {
+  const int32_t upperFirst = fFirstPlace(seeds.keys[0]);
+  const int32_t lowerFirst = fFirstPlace(seeds.keys[1]);
+  fPrefetchPlace(upperFirst);
+  fPrefetchPlace(lowerFirst);
+  fSearchHeadSeed<false>(read, readLength, upperFirst, onUpper);
+  fReverseComplementCodes(read, readLength, complement);
+  fSearchHeadSeed<false>(complement, readLength, lowerFirst, onLower);
+}
+
+template <typename OnUpper, typename OnLower>
+inline void fSearchHeadSeedBothStrands(int32_t readLength, const HeadSeedsAhead::Seeds& seeds, OnUpper onUpper,
+                                       OnLower onLower) {
+  fSearchHeadSeedBothStrands(reinterpret_cast<const unsigned char*>(InputLine),
+                             reinterpret_cast<unsigned char*>(WorkLine), readLength, seeds, onUpper, onLower);
+}
 
 // Writes the hit's segment text: the left part in lower case, the seed in
 // upper case, the right part in lower case, upper-strand letters whatever the
