@@ -47,12 +47,74 @@ struct ReadBatch {
   const unsigned char* fRead(uint32_t i) const { return bases.data() + starts[i]; }
 };
 
+// The lines of a reads file as fNextRead takes them (the same lines and
+// lengths, a carriage return dropped from letter reads, the end at a line of
+// MaxLineLength characters or more, each line counted in InputReads), read in
+// large blocks and cut at their line feeds.
+class BatchLines {
+ public:
+  BatchLines(std::istream& in, bool letterReads) : In(in), Letters(letterReads) {}
+
+  // The next line: false at the end, or at a line too long, and after.
+  bool fNext(const unsigned char*& line, int32_t& length) {
+    if (Ended) return false;
+    for (;;) {
+      const unsigned char* from = Buffer.data() + At;
+      const size_t held = End - At;
+      const void* feed = std::memchr(from, '\n', held);
+      if (feed != nullptr || InputEnded) {
+        const size_t content =
+            feed != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) : held;
+        if (content == 0 && feed == nullptr) return fEnd();
+        // getline stores at most MaxLineLength - 1 characters of a line.
+        if (content >= static_cast<size_t>(MaxLineLength)) return fEnd();
+        At += content + (feed != nullptr ? 1 : 0);
+        ++InputReads;
+        length = static_cast<int32_t>(content);
+        if (Letters && length > 0 && from[length - 1] == '\r') --length;
+        line = from;
+        return true;
+      }
+      // No whole line held: a line of MaxLineLength characters already is too long.
+      if (held >= static_cast<size_t>(MaxLineLength)) return fEnd();
+      fRefill();
+    }
+  }
+
+ private:
+  static constexpr size_t kBlock = size_t(1) << 22;
+
+  bool fEnd() {
+    Ended = true;
+    return false;
+  }
+  // Keeps what is held at the front and reads a block after it.
+  void fRefill() {
+    const size_t held = End - At;
+    if (Buffer.size() < held + kBlock) Buffer.resize(held + kBlock);
+    if (held > 0 && At > 0) std::memmove(Buffer.data(), Buffer.data() + At, held);
+    At = 0;
+    End = held;
+    In.read(reinterpret_cast<char*>(Buffer.data() + End), static_cast<std::streamsize>(kBlock));
+    const size_t got = static_cast<size_t>(In.gcount());
+    End += got;
+    if (got < kBlock) InputEnded = true;
+  }
+
+  std::istream& In;
+  const bool Letters;
+  std::vector<unsigned char> Buffer;
+  size_t At = 0, End = 0;
+  bool InputEnded = false, Ended = false;
+};
+
 // Takes up to ReadBatchReads reads into `batch`; false once the file gives none.
-inline bool fTakeBatch(std::istream& reads, bool letterReads, ReadBatch& batch) {
+inline bool fTakeBatch(BatchLines& lines, ReadBatch& batch) {
   batch.count = 0;
   size_t used = 0;
+  const unsigned char* line = nullptr;
   int32_t length = 0;
-  while (batch.count < ReadBatchReads && fNextRead(reads, letterReads, length)) {
+  while (batch.count < ReadBatchReads && lines.fNext(line, length)) {
     const size_t need = used + static_cast<size_t>(length) + 1;
     if (batch.bases.size() < need) batch.bases.resize(need + need / 2);
     if (batch.starts.size() <= batch.count) {
@@ -63,7 +125,7 @@ inline bool fTakeBatch(std::istream& reads, bool letterReads, ReadBatch& batch) 
       batch.results.resize(more);
       batch.values.resize(more);
     }
-    std::memcpy(batch.bases.data() + used, InputLine, static_cast<size_t>(length));
+    std::memcpy(batch.bases.data() + used, line, static_cast<size_t>(length));
     batch.bases[used + static_cast<size_t>(length)] = 0;
     batch.starts[batch.count] = used;
     batch.lengths[batch.count] = length;
@@ -240,16 +302,17 @@ void fRunReadBatches(std::istream& reads, bool letterReads, int threads, Match m
   ReadBatch batches[kBatchSlots];
   for (int slot = 0; slot < kBatchSlots; ++slot) batches[slot].slot = slot;
   BatchWorkers<Match> workers(threads, match);
+  BatchLines lines(reads, letterReads);
   int current = 0;
-  if (!fTakeBatch(reads, letterReads, batches[current])) return;
+  if (!fTakeBatch(lines, batches[current])) return;
   workers.fStart(batches[current]);
-  bool more = fTakeBatch(reads, letterReads, batches[1]);
+  bool more = fTakeBatch(lines, batches[1]);
   for (;;) {
     workers.fWait();
     const int next = (current + 1) % kBatchSlots;
     if (more) workers.fStart(batches[next]);
     if (!emit(batches[current]) || !more) return;
-    more = fTakeBatch(reads, letterReads, batches[(current + 2) % kBatchSlots]);
+    more = fTakeBatch(lines, batches[(current + 2) % kBatchSlots]);
     current = next;
   }
 }

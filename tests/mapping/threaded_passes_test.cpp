@@ -45,7 +45,10 @@ struct Workload {
     }
     lines[9] = lines[10];  // the same read twice in a row
     lines[20][5] = 'N';
+    lines[30] = "";
+    lines[31] += "\r";
     reads = fLines(lines);
+    reads.pop_back();  // the last line without its line feed
     lines.clear();
     for (int i = 0; i < 120; ++i) {
       const int64_t at = (i * 97) % 3000 + 1;
@@ -182,6 +185,17 @@ TEST_F(ThreadedPasses, StopAtTheHitLimitWhereOneThreadStops) {
               << batch;
     }
   }
+}
+
+// A line too long for the line buffer ends the reading, as it ends it on one thread.
+TEST_F(ThreadedPasses, EndAtALineTooLongWhereOneThreadEnds) {
+  Workload work;
+  work.reads = fLines({work.genome.substr(0, 40), std::string(kLineBufferSize - 1, 'A'), work.genome.substr(5, 30),
+                       std::string(kLineBufferSize, 'C'), work.genome.substr(9, 50)});
+  const Procedure& absent = kProcedures[1];
+  const Files one = fRun(absent, work, 1, kDefaultBatch);
+  EXPECT_EQ(one[one.size() - 2].second, "3") << "reads read";
+  for (uint32_t batch : {2u, 64u}) EXPECT_EQ(fRun(absent, work, 2, batch), one) << "batches of " << batch;
 }
 
 TEST_F(ThreadedPasses, GiveTheFilesOfOneThreadForAnyThreadsAndBatchSize) {
