@@ -6,6 +6,8 @@
 #include <fstream>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "driver/console.h"
@@ -215,6 +217,28 @@ void fWriteStrand(const std::string& baseName, const char* part, const int32_t* 
   }
 }
 
+// Both strands' tables. With more than one thread the lower strand's files
+// are written beside the upper strand's, and their outcome is taken after
+// the upper strand's, as one thread writes them.
+void fWriteStrands(const std::string& baseName, const Held& held, int32_t L, Outcome& outcome) {
+  Outcome lower;
+  std::thread beside;
+  if (RunThreads > 1) {
+    try {
+      beside = std::thread([&] { fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, lower); });
+    } catch (const std::system_error&) {
+    }
+  }
+  fWriteStrand(baseName, kUpperPart, held.UpTable.data(), held, L, outcome);
+  if (!beside.joinable()) {
+    fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, outcome);
+    return;
+  }
+  beside.join();
+  outcome.written.insert(outcome.written.end(), lower.written.begin(), lower.written.end());
+  if (!lower.fSucceeded()) outcome.fFail(lower.status, lower.file);
+}
+
 // A scope that holds no read length, or one too wide to table, is refused
 // before anything is built or written.
 bool fScopeAccepted(int32_t L, Outcome& outcome) {
@@ -296,8 +320,7 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
                  IntoGenome, UpperStrandReads, LowerStrandReads);
     held.log.fClose(outcome);
   }
-  fWriteStrand(baseName, kUpperPart, held.UpTable.data(), held, L, outcome);
-  fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, outcome);
+  fWriteStrands(baseName, held, L, outcome);
   if (CoverageTaker != nullptr && outcome.fSucceeded())
     CoverageTaker->fTake(CoverageTables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.width,
                                         MinReadSize, L});
