@@ -61,7 +61,7 @@ class BatchLines {
     for (;;) {
       const unsigned char* from = Buffer.data() + At;
       const size_t held = End - At;
-      const void* feed = std::memchr(from, '\n', held);
+      const void* feed = held > 0 ? std::memchr(from, '\n', held) : nullptr;
       if (feed != nullptr || InputEnded) {
         const size_t content =
             feed != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) : held;
