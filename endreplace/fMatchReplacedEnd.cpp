@@ -92,36 +92,50 @@ inline bool fIsLongTrack(const unsigned char* letters) {
   return true;
 }
 
-// The hook of the reads held ahead (driver/read_ahead.h): keeps the reads of
-// the aimed size whose tip is not one repeated letter and whose letters are
-// all bases, counting them for the log as it goes; codes each kept read in
-// place and asks for its key's root entries on both strands, then for the
-// genome letters and chain links they point to.
+// What a read is to the read pass.
+enum : unsigned char { kOtherSize = 0, kLongTrack = 1, kDefected = 2, kAnalyzed = 3 };
+
+// Counts a read for the log by what it is; true for a read to be matched.
+bool fCountEndRead(unsigned char kind) {
+  if (kind == kOtherSize) return false;
+  if (kind == kLongTrack) {
+    ++LongTracks;
+    return false;
+  }
+  ++TheseReads;
+  if (kind == kDefected) {
+    ++DefectedReads;
+    return false;
+  }
+  ++AnalyzedReads;
+  return true;
+}
+
+// The hook of the reads held ahead (driver/read_ahead.h): notes what each
+// read is (the aimed size, a tip that is not one repeated letter, letters
+// that are all bases), codes the analysable ones in place and asks for their
+// key's root entries on both strands, then for the genome letters and chain
+// links they point to. Reading on one thread (kCounts) it counts every read
+// for the log as it goes and keeps only the analysable ones; the threads of
+// a batch keep every read, to be counted in file order.
+template <bool kCounts>
 struct ReplacedEndAhead {
   struct Seeds {
     uint32_t key;
+    unsigned char kind;
   };
 
   bool fTake(HeldRead<Seeds>& read) const {
-    if (read.length != AimedSz) return false;
-    const char* letters = reinterpret_cast<const char*>(read.bases);
-    if (fIsLongTrack(read.bases)) {
-      ++LongTracks;
-      return false;
+    read.seeds.kind = fSort(read);
+    if (read.seeds.kind == kAnalyzed) {
+      read.seeds.key = fKmerKey(read.bases, kKey12Bases);
+      fPrefetch(Root12Up + read.seeds.key);
+      fPrefetch(Root12Lw + read.seeds.key);
     }
-    ++TheseReads;
-    if (fLettersToCodes(letters, AimedSz, read.bases) < AimedSz) {
-      ++DefectedReads;
-      return false;
-    }
-    ++AnalyzedReads;
-    const uint32_t key = fKmerKey(read.bases, kKey12Bases);
-    read.seeds.key = key;
-    fPrefetch(Root12Up + key);
-    fPrefetch(Root12Lw + key);
-    return true;
+    return kCounts ? fCountEndRead(read.seeds.kind) : true;
   }
   void fFollow(const HeldRead<Seeds>& read) const {
+    if (read.seeds.kind != kAnalyzed) return;
     const int32_t upper = Root12Up[read.seeds.key];
     const int32_t lower = Root12Lw[read.seeds.key];
     if (upper > 0) {
@@ -134,35 +148,15 @@ struct ReplacedEndAhead {
     }
   }
   void fFollowOn(const HeldRead<Seeds>&) const {}
-};
 
-// What a read of a batch is to the read pass.
-enum : unsigned char { kOtherSize = 0, kLongTrack = 1, kDefected = 2, kAnalyzed = 3 };
-
-// The hook of the read pass on several threads: sorts each read as the
-// single-threaded hook does, into the read's seeds instead of the counters,
-// codes the analysable ones in place and asks for their root entries.
-struct SortedEndAhead {
-  struct Seeds {
-    uint32_t key;
-    unsigned char kind;
-  };
-
-  bool fTake(HeldRead<Seeds>& read) const {
-    read.seeds.kind = kOtherSize;
-    if (read.length != AimedSz) return true;
-    read.seeds.kind = kLongTrack;
-    if (fIsLongTrack(read.bases)) return true;
-    read.seeds.kind = kDefected;
-    if (fLettersToCodes(reinterpret_cast<const char*>(read.bases), AimedSz, read.bases) < AimedSz) return true;
-    read.seeds.kind = kAnalyzed;
-    read.seeds.key = fKmerKey(read.bases, kKey12Bases);
-    fPrefetch(Root12Up + read.seeds.key);
-    fPrefetch(Root12Lw + read.seeds.key);
-    return true;
+ private:
+  static unsigned char fSort(HeldRead<Seeds>& read) {
+    if (read.length != AimedSz) return kOtherSize;
+    if (fIsLongTrack(read.bases)) return kLongTrack;
+    const char* letters = reinterpret_cast<const char*>(read.bases);
+    if (fLettersToCodes(letters, AimedSz, read.bases) < AimedSz) return kDefected;
+    return kAnalyzed;
   }
-  void fFollow(const HeldRead<Seeds>&) const {}
-  void fFollowOn(const HeldRead<Seeds>&) const {}
 };
 
 // A hit a worker found: its read (index in the batch), strand and position.
@@ -181,7 +175,8 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
     std::vector<EndHit>& hits = found.fOf(batch, worker);
     hits.clear();
     unsigned char letters[kLineBufferSize];
-    fWalkShare(batch, first, end, SortedEndAhead(), [&](const HeldRead<SortedEndAhead::Seeds>& read, uint32_t i) {
+    using Hook = ReplacedEndAhead<false>;
+    fWalkShare(batch, first, end, Hook(), [&](const HeldRead<Hook::Seeds>& read, uint32_t i) {
       batch.results[i] = read.seeds.kind;
       if (read.seeds.kind != kAnalyzed) return;
       const unsigned char* codes = read.bases;
@@ -196,18 +191,7 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
   auto emit = [&](ReadBatch& batch) {
     ShareRecords<EndHit>::Cursor cursor(found, batch);
     for (uint32_t i = 0; i < batch.count; ++i) {
-      const unsigned char kind = batch.results[i];
-      if (kind == kOtherSize) continue;
-      if (kind == kLongTrack) {
-        ++LongTracks;
-        continue;
-      }
-      ++TheseReads;
-      if (kind == kDefected) {
-        ++DefectedReads;
-        continue;
-      }
-      ++AnalyzedReads;
+      if (!fCountEndRead(batch.results[i])) continue;
       const unsigned char* codes = batch.fRead(i);
       const uint32_t tipCode = MutTipSz > 0 ? fKmerKey(codes + ImmutSz, MutTipSz) : 0;
       const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
@@ -242,7 +226,7 @@ bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, 
     }
     return true;
   }
-  ReadAhead<ReplacedEndAhead> ahead;
+  ReadAhead<ReplacedEndAhead<true>> ahead;
   if (!ahead.fAllocate()) return false;
   ahead.fStart(reads, true);
   // The per-read path: no allocation, no formatting; hits leave in one write per strand.
