@@ -145,7 +145,10 @@ inline bool fTakeBatch(BatchLines& lines, ReadBatch& batch) {
 template <class Hook, class OnRead>
 void fWalkShare(ReadBatch& batch, uint32_t first, uint32_t end, const Hook& hook, OnRead onRead) {
   using Read = HeldRead<typename Hook::Seeds>;
-  constexpr uint32_t kSlots = 32, kTakeAhead = 24, kFollowAt = 12, kFollowOnAt = 4;
+  // The distances of the reads held ahead of a file.
+  using Ahead = ReadAhead<Hook>;
+  constexpr uint32_t kSlots = Ahead::kSlots, kTakeAhead = Ahead::kTakeAhead, kFollowAt = Ahead::kFollowAt,
+                     kFollowOnAt = Ahead::kFollowOnAt;
   Read ring[kSlots] = {};
   bool kept[kSlots] = {};
   uint32_t taken = first, followed = first, followedOn = first;
