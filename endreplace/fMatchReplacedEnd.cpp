@@ -11,6 +11,7 @@
 #include "driver/read_ahead.h"
 #include "driver/read_batches.h"
 #include "driver/run_state.h"
+#include "driver/same_bytes.h"
 #include "endreplace/replaced_end.h"
 #include "index/index12both.h"
 #include "index/kmer.h"
@@ -40,7 +41,7 @@ int32_t fEachHit(const unsigned char* read, const unsigned char* text, const int
     const unsigned char* site = text + p;
     // The key's letters match already.
     if (exactEnd > kKey12Bases &&
-        std::memcmp(site + kKey12Bases, read + kKey12Bases, static_cast<size_t>(exactEnd - kKey12Bases)) != 0)
+        !fSameBytes(site + kKey12Bases, read + kKey12Bases, static_cast<size_t>(exactEnd - kKey12Bases)))
       continue;
     int32_t mismatches = 0;
     for (int32_t k = exactEnd; k < tipEnd; ++k) mismatches += site[k] != read[k];
@@ -188,8 +189,12 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
                [&](int32_t p) { hits.push_back({i, kLowerStrandNote, static_cast<uint32_t>(p)}); });
     });
   };
+  // A batch's records of each strand, written in one piece.
+  std::vector<HitRecord> records[2];
   auto emit = [&](ReadBatch& batch) {
     ShareRecords<EndHit>::Cursor cursor(found, batch);
+    records[kUpperStrandNote].clear();
+    records[kLowerStrandNote].clear();
     for (uint32_t i = 0; i < batch.count; ++i) {
       if (!fCountEndRead(batch.results[i])) continue;
       const unsigned char* codes = batch.fRead(i);
@@ -197,8 +202,7 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
       const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
       int32_t upper = 0, lower = 0;
       cursor.fTake(i, [&](const EndHit& hit) {
-        const HitRecord record{hit.pos, tipCode};
-        std::fwrite(&record, sizeof record, 1, hit.strand == kUpperStrandNote ? upperHits : lowerHits);
+        records[hit.strand].push_back(HitRecord{hit.pos, tipCode});
         const HitNote note{hit.pos, tipCode, number, hit.strand};
         ReadNotes.fAdd(&note, sizeof note);
         ++(hit.strand == kUpperStrandNote ? upper : lower);
@@ -207,6 +211,10 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
       LowerStrandReads += lower;
       if (upper > 0 || lower > 0) ++FellIntoGenome;
     }
+    const std::vector<HitRecord>& upperRecords = records[kUpperStrandNote];
+    const std::vector<HitRecord>& lowerRecords = records[kLowerStrandNote];
+    std::fwrite(upperRecords.data(), sizeof(HitRecord), upperRecords.size(), upperHits);
+    std::fwrite(lowerRecords.data(), sizeof(HitRecord), lowerRecords.size(), lowerHits);
     return true;
   };
   fRunReadBatches(reads, true, RunThreads, match, emit);

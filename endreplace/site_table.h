@@ -18,6 +18,11 @@ struct SiteSummary {
   double sigma = 0;
 };
 
+// A strand's hit records are dealt by position into pieces of about this
+// many, sorted and written out one after another, several at a time on the
+// command line's threads; tests make it small to cut a table into many pieces.
+extern uint32_t SitePieceRecords;
+
 // One distinct tip of a site and the number of its reads carrying it.
 struct TipCount {
   uint32_t tip;

@@ -12,6 +12,7 @@
 #include "driver/notes.h"
 #include "driver/read_batches.h"
 #include "endreplace/endreplace.h"
+#include "endreplace/site_table.h"
 #include "mapping/mapping.h"
 #include "parted/parted.h"
 #include "support/direct_run.h"
@@ -56,7 +57,9 @@ struct Workload {
       if (i % 3 == 1) read = fReverseComplement(fAt(genome, at, 25)).substr(0, 20) + fRandomLetters(5, 7);
       if (i % 10 == 2) read = fAt(genome, at, 20) + "GGGGG";
       if (i % 10 == 5) read[22] = 'N';
-      if (i % 10 == 7) read = fAt(genome, 2000 + i % 30, 25);
+      // Sites: reads sharing their 20 bases, in the repeat and on the lower strand.
+      if (i % 10 == 7) read = fAt(genome, 2000 + i % 30, 20) + fRandomLetters(5, static_cast<unsigned>(i));
+      if (i % 10 == 9) read = fReverseComplement(fAt(genome, 1000 + i % 20, 20)) + fRandomLetters(5, 99u + i);
       if (i % 17 == 3) read += "A";
       lines.push_back(read);
     }
@@ -139,14 +142,18 @@ class ThreadedPasses : public DirectRun {
   void TearDown() override {
     RunThreads = 1;
     ReadBatchReads = kDefaultBatch;
+    SitePieceRecords = kDefaultPiece;
     DirectRun::TearDown();
   }
   static constexpr uint32_t kDefaultBatch = 8192;
+  static constexpr uint32_t kDefaultPiece = 1 << 16;
 
   // Every file the run leaves, the notes among them, with the outcome's counts.
   static Files fRun(const Procedure& procedure, const Workload& work, int threads, uint32_t batch) {
     RunThreads = threads;
     ReadBatchReads = batch;
+    // The site table's pieces are as small as the batches, one piece on one thread.
+    SitePieceRecords = threads == 1 ? kDefaultPiece : batch;
     MinReadSize = 16;
     MaxReadSize = 100;
     SizeScopeWidth = fSizeScopeWidth(MinReadSize, MaxReadSize);
