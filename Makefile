@@ -29,7 +29,8 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # The tests of the read passes and index builds on several threads (threads 1,
-# 2, 3 and 7, batches of every size) under ThreadSanitizer, in TSAN_BUILD_DIR.
+# 2, 3 and 7, batches of every size) under ThreadSanitizer, in TSAN_BUILD_DIR,
+# then the command line on two threads with its progress line.
 TSAN_BUILD_DIR ?= build-tsan
 TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
 THREAD_TESTS ?= Thread|Index
@@ -37,9 +38,10 @@ THREAD_TESTS ?= Thread|Index
 thread-test: deps
 	cmake -S . -B $(TSAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(TSAN_FLAGS)"
-	cmake --build $(TSAN_BUILD_DIR) -j $(JOBS) --target vantrels_tests
+	cmake --build $(TSAN_BUILD_DIR) -j $(JOBS) --target vantrels_tests vantrels
 	cd $(TSAN_BUILD_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -R '$(THREAD_TESTS)'
+	scripts/thread-cli-check.sh $(TSAN_BUILD_DIR)
 
 # Static Windows x86-64 build with MinGW-w64, and its end-to-end checks under Wine
 # (Debian packages g++-mingw-w64-x86-64-posix and wine64).

@@ -59,9 +59,7 @@ void ProgressLine::fRefresh() {
   int64_t readsBefore = -1;
   std::unique_lock<std::mutex> lock(Guard);
   while (!Wake.wait_for(lock, kRefreshEvery, [this] { return Stopping; })) {
-    // The reads loop counts without atomics; a relaxed load of the aligned
-    // counter sees some recent value, which is all a progress line needs.
-    int64_t reads = __atomic_load_n(&InputReads, __ATOMIC_RELAXED);
+    int64_t reads = ReadsTaken.load(std::memory_order_relaxed);
     auto now = std::chrono::steady_clock::now();
     if (readsBefore < 0 || reads < readsBefore) {  // a new reads file starts the count again
       readsBefore = reads;

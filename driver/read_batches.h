@@ -69,7 +69,7 @@ class BatchLines {
         // getline stores at most MaxLineLength - 1 characters of a line.
         if (content >= static_cast<size_t>(MaxLineLength)) return fEnd();
         At += content + (feed != nullptr ? 1 : 0);
-        ++InputReads;
+        ReadsTaken.store(++InputReads, std::memory_order_relaxed);
         length = static_cast<int32_t>(content);
         if (Letters && length > 0 && from[length - 1] == '\r') --length;
         line = from;

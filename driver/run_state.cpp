@@ -27,6 +27,7 @@ int32_t RunThreads = 1;
 uint32_t ReadBatchReads = 8192;
 
 int32_t InputReads = 0;
+std::atomic<int32_t> ReadsTaken{0};
 int32_t IntoGenome = 0;
 int32_t OutOfGenome = 0;
 int32_t UpperStrandReads = 0;

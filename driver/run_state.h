@@ -3,6 +3,7 @@
 // and the read counters. One procedure runs per process, so each procedure
 // sets or resets what it uses.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 // Letter to base code (A 0, C 1, G 2, T 3, either case); 0xFF for every other byte.
@@ -49,6 +50,9 @@ extern int32_t RunThreads;
 
 // Read counters; the procedure that uses them resets them before its reads loop.
 extern int32_t InputReads;
+// InputReads as the line readers last took a read, for the progress line's
+// thread to read while they go on.
+extern std::atomic<int32_t> ReadsTaken;
 extern int32_t IntoGenome;
 extern int32_t OutOfGenome;
 extern int32_t UpperStrandReads;
