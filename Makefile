@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test demo install clean windows windows-test workflow-test cluster-test fuzz thread-test
+.PHONY: all deps build test demo install clean windows windows-test workflow-test cluster-test fuzz thread-test nohts-test
 
 all: build
 
@@ -42,6 +42,15 @@ thread-test: deps
 	cd $(TSAN_BUILD_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -R '$(THREAD_TESTS)'
 	scripts/thread-cli-check.sh $(TSAN_BUILD_DIR)
+
+# The whole suite on a build without htslib (raw genome and reads files only),
+# in NOHTS_BUILD_DIR: the FASTA/FASTQ tests skip, saying so, and the rest pass.
+NOHTS_BUILD_DIR ?= build-nohts
+
+nohts-test: deps
+	cmake -S . -B $(NOHTS_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DVANTRELS_HTSLIB=OFF
+	cmake --build $(NOHTS_BUILD_DIR) -j $(JOBS)
+	cd $(NOHTS_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # Static Windows x86-64 build with MinGW-w64, and its end-to-end checks under Wine
 # (Debian packages g++-mingw-w64-x86-64-posix and wine64).

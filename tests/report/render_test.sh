@@ -47,7 +47,7 @@ for command in $commands; do
   done
   # shellcheck disable=SC2086
   if ! "$vantrels" $args --quiet 2>"$work/$command.err"; then
-    grep -q "not built with FASTA/FASTQ support" "$work/$command.err" &&
+    grep -q "built without FASTA/FASTQ support" "$work/$command.err" &&
       skip "this build reads no FASTA/FASTQ, and the examples are"
     cat "$work/$command.err"
     fail "the example of $command failed"
