@@ -1,17 +1,22 @@
 // The read pass on several threads. The calling thread takes the reads in
 // batches, in file order, exactly as the single-threaded pass takes them one
 // by one (the same lines, the same counts in InputReads, the same end at a
-// line too long); the reads of a batch are matched on RunThreads threads, each
-// a contiguous share; then the caller gets the batch back and writes its
+// line too long); the reads of a batch are cut into contiguous shares, a few
+// per thread, which RunThreads threads match, each taking the next share left
+// when it is done with one (so a thread held up doesn't hold the batch up);
+// then the caller gets the batch back and writes its
 // results in file order, while the threads match the next batch and before it
 // takes the one after. So every output is the same whatever the number of
 // threads or the batch size.
 //
-// A matcher is called on a worker thread with (batch, first, end, worker),
-// worker being 0 .. threads - 1, for the scratch space and tallies of its
-// own; it may change the reads of its share in place and set their result
-// bytes, and must not touch InputLine, WorkLine or any other shared state.
+// A matcher is called on a worker thread with (batch, first, end, share,
+// worker): share is the share's number in the batch (0 .. fBatchShares - 1,
+// for records kept per share), worker 0 .. threads - 1, for the scratch space
+// and tallies of its own; it may change the reads of its share in place and
+// set their result bytes, and must not touch InputLine, WorkLine or any other
+// shared state.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -31,6 +36,11 @@ extern uint32_t ReadBatchReads;
 
 // Batches in flight: one written out, one matched, one taken.
 constexpr int kBatchSlots = 3;
+
+// Shares a batch is cut into on `threads` threads: one on a single thread,
+// else a few per thread.
+constexpr int kSharesPerThread = 4;
+inline int fBatchShares(int threads) { return threads <= 1 ? 1 : threads * kSharesPerThread; }
 
 // One batch of reads, packed one after another.
 struct ReadBatch {
@@ -169,18 +179,19 @@ void fWalkShare(ReadBatch& batch, uint32_t first, uint32_t end, const Hook& hook
   }
 }
 
-// Records that the workers' shares of a batch give, a list per batch in
-// flight and worker, each in the order of its reads; a worker empties its
-// list when it starts a share. The shares follow each other in the batch, so
-// the lists taken one after another give the records in file order.
+// Records that the shares of a batch give, a list per batch in flight and
+// share, each in the order of its reads; a matcher empties its share's list
+// when it starts the share. The shares follow each other in the batch, so the
+// lists taken one after another give the records in file order.
 template <class Record>
 class ShareRecords {
  public:
-  explicit ShareRecords(int workers) : Workers(static_cast<size_t>(workers < 1 ? 1 : workers)) {
-    Lists.resize(Workers * kBatchSlots);
+  // For the shares of a run on `threads` threads.
+  explicit ShareRecords(int threads) : Shares(static_cast<size_t>(fBatchShares(threads))) {
+    Lists.resize(Shares * kBatchSlots);
   }
-  std::vector<Record>& fOf(const ReadBatch& batch, int worker) {
-    return Lists[static_cast<size_t>(batch.slot) * Workers + static_cast<size_t>(worker)];
+  std::vector<Record>& fOf(const ReadBatch& batch, int share) {
+    return Lists[static_cast<size_t>(batch.slot) * Shares + static_cast<size_t>(share)];
   }
 
   // In file order, after the batch is matched: the records of read i, each
@@ -188,7 +199,7 @@ class ShareRecords {
   class Cursor {
    public:
     Cursor(ShareRecords& records, const ReadBatch& batch)
-        : Owner(records), List(static_cast<size_t>(batch.slot) * records.Workers), End(List + records.Workers) {}
+        : Owner(records), List(static_cast<size_t>(batch.slot) * records.Shares), End(List + records.Shares) {}
     template <class OnRecord>
     void fTake(uint32_t read, OnRecord onRecord) {
       for (;;) {
@@ -210,18 +221,20 @@ class ShareRecords {
   };
 
  private:
-  size_t Workers;
+  size_t Shares;
   std::vector<std::vector<Record>> Lists;
 };
 
 // Worker threads that match the shares of one batch at a time. Threads meet
-// once a batch, never a read.
+// once a batch, never a read; within a batch they take the shares in turn
+// from one counter.
 template <class Match>
 class BatchWorkers {
  public:
   // As many workers as the system gives, up to `threads`; with one thread,
   // or none to be had, the calling thread matches the batches itself.
-  BatchWorkers(int threads, Match match) : Matcher(match), Count(threads <= 1 ? 0 : threads) {
+  BatchWorkers(int threads, Match match)
+      : Matcher(match), Count(threads <= 1 ? 0 : threads), Shares(static_cast<uint32_t>(fBatchShares(threads))) {
     try {
       for (int t = 0; t < Count; ++t) Threads.emplace_back([this, t] { fServe(t); });
     } catch (const std::system_error&) {
@@ -242,12 +255,17 @@ class BatchWorkers {
   // Hands out `batch`; the workers start on it at once.
   void fStart(ReadBatch& batch) {
     if (Count == 0) {
-      Matcher(batch, 0, batch.count, 0);
+      // Every share is matched, an empty one too: it empties its records' list.
+      const uint64_t n = batch.count;
+      for (uint32_t s = 0; s < Shares; ++s)
+        Matcher(batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
+                static_cast<int>(s), 0);
       return;
     }
     {
       std::lock_guard<std::mutex> hold(Lock);
       Current = &batch;
+      NextShare.store(0, std::memory_order_relaxed);
       Busy = Count;
       ++Round;
     }
@@ -272,7 +290,9 @@ class BatchWorkers {
         batch = Current;
       }
       const uint64_t n = batch->count;
-      Matcher(*batch, static_cast<uint32_t>(n * t / Count), static_cast<uint32_t>(n * (t + 1) / Count), t);
+      for (uint32_t s; (s = NextShare.fetch_add(1, std::memory_order_relaxed)) < Shares;)
+        Matcher(*batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
+                static_cast<int>(s), t);
       bool last = false;
       {
         std::lock_guard<std::mutex> hold(Lock);
@@ -284,6 +304,8 @@ class BatchWorkers {
 
   Match Matcher;
   int Count;
+  const uint32_t Shares;
+  std::atomic<uint32_t> NextShare{0};
   std::vector<std::thread> Threads;
   std::mutex Lock;
   std::condition_variable Wake, Done;
@@ -293,7 +315,7 @@ class BatchWorkers {
   bool Closing = false;
 };
 
-// The whole read pass: match(batch, first, end, worker) on `threads` workers,
+// The whole read pass: match(batch, first, end, share, worker) on `threads` workers,
 // emit(batch) on the calling thread, batch after batch in file order.
 // emit returns false to stop reading (the reads taken past that point are
 // dropped unmatched or unwritten, as a single-threaded pass never took them:

@@ -172,8 +172,8 @@ struct EndHit {
 // file order, as the single-threaded pass does.
 void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits) {
   ShareRecords<EndHit> found(RunThreads);
-  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<EndHit>& hits = found.fOf(batch, worker);
+  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
+    std::vector<EndHit>& hits = found.fOf(batch, share);
     hits.clear();
     unsigned char letters[kLineBufferSize];
     using Hook = ReplacedEndAhead<false>;

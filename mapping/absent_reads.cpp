@@ -24,7 +24,7 @@ enum : unsigned char { kNotWritten = 0, kAbsent = 1, kDefective = 2 };
 template <bool kLetters>
 bool fWriteAbsentInBatches(AbsentReads& run, Outcome& outcome) {
   using Hook = Seeds16Ahead<fWholeReadKeys<kLetters>>;
-  auto match = [](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+  auto match = [](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
     unsigned char lower[kLineBufferSize];
     fWalkShare(batch, first, end, Hook(), [&](const HeldRead<Keys16>& read, uint32_t i) {
       const int32_t length = read.length;

@@ -118,7 +118,7 @@ void fMapOneReadStretch(uint32_t readNumber, int32_t length, FILE* kept, int32_t
 // parallel and moved to the read's own place in the batch, then the kept
 // ones are written in file order.
 void fMapInBatches(std::istream& reads, FILE* kept, int32_t* stretchCounts, int32_t L) {
-  auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+  auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
     unsigned char lower[kLineBufferSize];
     fWalkShare(batch, first, end, Seeds16Ahead<fStretchKeys>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
       unsigned char* oriented = nullptr;

@@ -113,7 +113,7 @@ bool fCountPlacement(unsigned char kind, const unsigned char* c, int32_t length,
 // parallel, then counted in file order. False only when the list could not grow.
 bool fLocateInBatches(std::istream& reads, FILE* many, std::vector<SingleLocation>& once, int32_t L) {
   bool listHeld = true;
-  auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+  auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
     fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
       batch.results[i] = fPlaceRead(read.bases, read.length, L, batch.values[i]);
     });

@@ -139,7 +139,7 @@ bool fMatchInBatches(std::istream& reads, const Tables& tables, int32_t L, int32
   for (Block<int32_t>& list : hitLists)
     if (!list.fAllocate(2 * static_cast<size_t>(L) + 2)) return false;
   std::vector<StrandTally> tallies(static_cast<size_t>(threads));
-  auto match = [&](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
+  auto match = [&](ReadBatch& batch, uint32_t first, uint32_t end, int, int worker) {
     unsigned char lower[kLineBufferSize];
     int32_t* hitList = hitLists[static_cast<size_t>(worker)].data();
     StrandTally& tally = tallies[static_cast<size_t>(worker)];

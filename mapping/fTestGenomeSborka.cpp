@@ -113,8 +113,8 @@ struct FoundPlace {
 // against the claims of the reads before it only.
 void fCheckInBatches(std::istream& reads, int32_t* repeatTable, int32_t L) {
   ShareRecords<FoundPlace> found(RunThreads);
-  auto match = [&found, L](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<FoundPlace>& places = found.fOf(batch, worker);
+  auto match = [&found, L](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
+    std::vector<FoundPlace>& places = found.fOf(batch, share);
     places.clear();
     fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t i) {
       fEachPlace(read.bases, read.length, L, [&](int32_t p) {

@@ -366,8 +366,8 @@ void fSearchReadsInBatches(std::ifstream& reads, CircularRun& run, Outcome& outc
   InputReads = 0;
   fSay(kSearching);
   ShareRecords<CycledHit> found(RunThreads);
-  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<CycledHit>& hits = found.fOf(batch, worker);
+  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
+    std::vector<CycledHit>& hits = found.fOf(batch, share);
     hits.clear();
     unsigned char complement[kLineBufferSize];
     CycledStrand upper, lower;

@@ -126,8 +126,8 @@ int32_t fSearchReadsInBatches(std::ifstream& reads, PartedHitList& upperHits, Pa
   fSay(kSearching);
   LineCounter counter;
   ShareRecords<FoundHit> found(RunThreads);
-  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int worker) {
-    std::vector<FoundHit>& hits = found.fOf(batch, worker);
+  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
+    std::vector<FoundHit>& hits = found.fOf(batch, share);
     hits.clear();
     unsigned char complement[kLineBufferSize];
     fWalkShare(batch, first, end, HeadSeedsAhead(), [&](const HeldRead<HeadSeedsAhead::Seeds>& read, uint32_t i) {

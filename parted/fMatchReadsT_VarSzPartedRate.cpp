@@ -58,7 +58,7 @@ inline void fRaise(PositionRating& at, uint32_t fileIndex) {
 // calling thread alone for one): every segment start a read gives is raised.
 template <bool kShared>
 void fRateBatches(std::istream& reads, PositionRating* ratings, uint32_t fileIndex, int32_t genomeLength) {
-  auto match = [=](ReadBatch& batch, uint32_t first, uint32_t end, int) {
+  auto match = [=](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
     unsigned char complement[kLineBufferSize];
     auto rate = [&](int32_t p, int32_t t, int32_t) {
       // A segment that starts before position 1 wraps over the genome's end.
