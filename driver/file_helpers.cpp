@@ -170,13 +170,3 @@ bool fGetLine(std::istream& stream, char* buffer, int32_t size, int32_t& taken) 
   return true;
 }
 
-bool fNextRead(std::istream& reads, bool letterReads, int32_t& length) {
-  int32_t taken = 0;
-  if (!fGetLine(reads, InputLine, MaxLineLength, taken)) return false;
-  ReadsTaken.store(++InputReads, std::memory_order_relaxed);
-  // The line feed counts among the characters taken; a last line without one
-  // keeps all its characters.
-  length = reads.eof() ? taken : taken - 1;
-  if (letterReads && length > 0 && InputLine[length - 1] == '\r') --length;
-  return true;
-}

@@ -54,9 +54,3 @@ int32_t fParamNumber(const std::string& key, const std::string& value);
 // for the buffer; the buffer then holds the empty text or the kept part.
 bool fGetLine(std::istream& stream, char* buffer, int32_t size, int32_t& taken);
 
-// Reads the next read of a reads file into InputLine and counts it in InputReads.
-// `length` is the read's length: the characters taken minus the line feed, and
-// for letter reads minus a carriage return before it. A last line without a
-// line feed is read whole. Returns false at end of file or at a line of
-// MaxLineLength characters or more.
-bool fNextRead(std::istream& reads, bool letterReads, int32_t& length);

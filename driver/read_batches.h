@@ -1,13 +1,12 @@
-// The read pass on several threads. The calling thread takes the reads in
-// batches, in file order, exactly as the single-threaded pass takes them one
-// by one (the same lines, the same counts in InputReads, the same end at a
-// line too long); the reads of a batch are cut into contiguous shares, a few
-// per thread, which RunThreads threads match, each taking the next share left
-// when it is done with one (so a thread held up doesn't hold the batch up);
-// then the caller gets the batch back and writes its
-// results in file order, while the threads match the next batch and before it
-// takes the one after. So every output is the same whatever the number of
-// threads or the batch size.
+// The read pass, on one thread or several. The calling thread takes the
+// reads in batches, in file order; the reads of a batch are cut into
+// contiguous shares, a few per thread, which RunThreads threads match, each
+// taking the next share left when it is done with one (so a thread held up
+// doesn't hold the batch up); then the caller gets the batch back and writes
+// its results in file order, while the threads match the next batch and
+// before it takes the one after. So every output is the same whatever the
+// number of threads or the batch size. On one thread the calling thread
+// matches each batch itself.
 //
 // A matcher is called on a worker thread with (batch, first, end, share,
 // worker): share is the share's number in the batch (0 .. fBatchShares - 1,
@@ -46,7 +45,7 @@ inline int fBatchShares(int threads) { return threads <= 1 ? 1 : threads * kShar
 struct ReadBatch {
   std::vector<unsigned char> bases;
   std::vector<uint64_t> starts;   // read i at bases[starts[i]]
-  std::vector<int32_t> lengths;   // as fNextRead gives them
+  std::vector<int32_t> lengths;   // as BatchLines gives them
   std::vector<int32_t> numbers;   // InputReads once the read was taken
   std::vector<unsigned char> results;  // one byte a read, set by the matcher
   std::vector<int32_t> values;         // one number a read, for the matcher's use
@@ -57,10 +56,12 @@ struct ReadBatch {
   const unsigned char* fRead(uint32_t i) const { return bases.data() + starts[i]; }
 };
 
-// The lines of a reads file as fNextRead takes them (the same lines and
-// lengths, a carriage return dropped from letter reads, the end at a line of
-// MaxLineLength characters or more, each line counted in InputReads), read in
-// large blocks and cut at their line feeds.
+// The reads of a reads file, a line each, read in large blocks and cut at
+// their line feeds. A read's length is the line's without its line feed, and
+// for letter reads without a carriage return before it; a last line without a
+// line feed is read whole. Each line is counted in InputReads (and published
+// in ReadsTaken). The reading ends at the end of the file, or at a line of
+// MaxLineLength characters or more, which is not counted.
 class BatchLines {
  public:
   BatchLines(std::istream& in, bool letterReads) : In(in), Letters(letterReads) {}
@@ -155,10 +156,7 @@ inline bool fTakeBatch(BatchLines& lines, ReadBatch& batch) {
 template <class Hook, class OnRead>
 void fWalkShare(ReadBatch& batch, uint32_t first, uint32_t end, const Hook& hook, OnRead onRead) {
   using Read = HeldRead<typename Hook::Seeds>;
-  // The distances of the reads held ahead of a file.
-  using Ahead = ReadAhead<Hook>;
-  constexpr uint32_t kSlots = Ahead::kSlots, kTakeAhead = Ahead::kTakeAhead, kFollowAt = Ahead::kFollowAt,
-                     kFollowOnAt = Ahead::kFollowOnAt;
+  constexpr uint32_t kSlots = kAheadSlots;
   Read ring[kSlots] = {};
   bool kept[kSlots] = {};
   uint32_t taken = first, followed = first, followedOn = first;
@@ -318,8 +316,8 @@ class BatchWorkers {
 // The whole read pass: match(batch, first, end, share, worker) on `threads` workers,
 // emit(batch) on the calling thread, batch after batch in file order.
 // emit returns false to stop reading (the reads taken past that point are
-// dropped unmatched or unwritten, as a single-threaded pass never took them:
-// the caller's counts must then come from the batch, not from InputReads).
+// dropped unmatched or unwritten, as if never taken: the caller's counts must
+// then come from the batch, not from InputReads).
 template <class Match, class Emit>
 void fRunReadBatches(std::istream& reads, bool letterReads, int threads, Match match, Emit emit) {
   // The batches outlive the workers, which may still be matching one when an

@@ -83,7 +83,7 @@ void fRunTask(const ListSettings& settings, Held& held, int32_t length, Outcome&
 
   // Hit files are created anew for every task and deleted once, after the list.
   if (fOpenExperimentFiles(settings.D, base, held.files, task) &&
-      fMatchExperimentReads(settings.readsPath, held.texts, held.files, task))
+      fMatchExperimentReads(settings.readsPath, held.files, task))
     fSaveExperiment(held.files, false, kLogHeader, settings.genomePath, settings.readsPath, task);
   fCloseExperimentFiles(held.files);
 }

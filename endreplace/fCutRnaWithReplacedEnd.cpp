@@ -74,7 +74,7 @@ void fRunExperiment(const std::string& ParamFilePath, Held& held, Outcome& outco
     outcome.fFail(RunStatus::kNoMemory, "");
     return;
   }
-  if (!fMatchExperimentReads(readsPath, held.texts, held.files, outcome)) return;
+  if (!fMatchExperimentReads(readsPath, held.files, outcome)) return;
   // The index, the hit buffer and the read buffer make room for the hit records.
   fRelease12RootChainBoth();
   held.texts.hits.fRelease();

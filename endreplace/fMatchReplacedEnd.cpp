@@ -20,17 +20,9 @@ namespace {
 const char kNoDetectedReads[] = "\nno detected reads";
 const char kNoMemoryForRing[] = "\nno memory for the reads held ahead";
 
-// The line number of the read being matched, for the read notes: reads are
-// held ahead, so InputReads is already further on.
-uint32_t MatchedRead = 0;
-
-// Walks the positions of `key` on one strand, keeps those where the immutable
-// part matches and the tip differs in at least MisNu letters, and writes
-// them to `hitFile`; a read with more hits than the buffer holds is written
-// in pieces. Returns the number of hits. Each hit is also noted with its read
-// when the command line asks for read notes.
-// The hits of `read` (upper-case letters) on one strand's text: onHit(p) for
-// each, in chain order; returns their number.
+// The hits of `read` (upper-case letters) on one strand's text: the positions
+// of its key where the immutable part matches and the tip differs in at least
+// MisNu letters, onHit(p) for each, in chain order; returns their number.
 template <class OnHit>
 int32_t fEachHit(const unsigned char* read, const unsigned char* text, const int32_t* root, const int32_t* chain,
                  uint32_t key, OnHit onHit) {
@@ -50,38 +42,6 @@ int32_t fEachHit(const unsigned char* read, const unsigned char* text, const int
     ++found;
   }
   return found;
-}
-
-int32_t fMatchStrand(const unsigned char* text, const int32_t* root, const int32_t* chain, uint32_t key,
-                     uint32_t tipCode, uint32_t strand, Block<HitRecord>& hits, FILE* hitFile) {
-  const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-  const int32_t capacity = static_cast<int32_t>(hits.size());
-  int32_t held = 0;
-  const int32_t found = fEachHit(read, text, root, chain, key, [&](int32_t p) {
-    if (held == capacity) {
-      std::fwrite(hits.data(), sizeof(HitRecord), static_cast<size_t>(held), hitFile);
-      held = 0;
-    }
-    hits[held++] = HitRecord{static_cast<uint32_t>(p), tipCode};
-    const HitNote note{static_cast<uint32_t>(p), tipCode, MatchedRead, strand};
-    ReadNotes.fAdd(&note, sizeof note);
-  });
-  if (held > 0) std::fwrite(hits.data(), sizeof(HitRecord), static_cast<size_t>(held), hitFile);
-  return found;
-}
-
-// Finds the hits of the read in InputLine (upper-case letters) and WorkLine
-// (codes) on both strands and writes them, one write per strand.
-void fMatchReplacedEnd(Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits) {
-  const unsigned char* codes = reinterpret_cast<const unsigned char*>(WorkLine);
-  uint32_t key = fKmerKey(codes, kKey12Bases);
-  uint32_t tipCode = MutTipSz > 0 ? fKmerKey(codes + ImmutSz, MutTipSz) : 0;
-  // The read itself, not its reverse complement, is compared with each strand's text.
-  int32_t upper = fMatchStrand(Genome, Root12Up, Chain12Up, key, tipCode, kUpperStrandNote, hits, upperHits);
-  int32_t lower = fMatchStrand(GenomeLower, Root12Lw, Chain12Lw, key, tipCode, kLowerStrandNote, hits, lowerHits);
-  UpperStrandReads += upper;
-  LowerStrandReads += lower;
-  if (upper > 0 || lower > 0) ++FellIntoGenome;
 }
 
 // A tip of one repeated letter, compared as
@@ -112,14 +72,11 @@ bool fCountEndRead(unsigned char kind) {
   return true;
 }
 
-// The hook of the reads held ahead (driver/read_ahead.h): notes what each
+// The look-ahead hook of the batches (driver/read_ahead.h): notes what each
 // read is (the aimed size, a tip that is not one repeated letter, letters
 // that are all bases), codes the analysable ones in place and asks for their
 // key's root entries on both strands, then for the genome letters and chain
-// links they point to. Reading on one thread (kCounts) it counts every read
-// for the log as it goes and keeps only the analysable ones; the threads of
-// a batch keep every read, to be counted in file order.
-template <bool kCounts>
+// links they point to. Every read is kept, to be counted in file order.
 struct ReplacedEndAhead {
   struct Seeds {
     uint32_t key;
@@ -133,7 +90,7 @@ struct ReplacedEndAhead {
       fPrefetch(Root12Up + read.seeds.key);
       fPrefetch(Root12Lw + read.seeds.key);
     }
-    return kCounts ? fCountEndRead(read.seeds.kind) : true;
+    return true;
   }
   void fFollow(const HeldRead<Seeds>& read) const {
     if (read.seeds.kind != kAnalyzed) return;
@@ -167,16 +124,15 @@ struct EndHit {
   uint32_t pos;
 };
 
-// The read pass on RunThreads threads: the reads of a batch are sorted and
-// matched in parallel, then counted, and their hits written and noted, in
-// file order, as the single-threaded pass does.
+// The read pass (on RunThreads threads): the reads of a batch are sorted and
+// matched, then counted, and their hits written and noted, in file order.
 void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits) {
   ShareRecords<EndHit> found(RunThreads);
   auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
     std::vector<EndHit>& hits = found.fOf(batch, share);
     hits.clear();
     unsigned char letters[kLineBufferSize];
-    using Hook = ReplacedEndAhead<false>;
+    using Hook = ReplacedEndAhead;
     fWalkShare(batch, first, end, Hook(), [&](const HeldRead<Hook::Seeds>& read, uint32_t i) {
       batch.results[i] = read.seeds.kind;
       if (read.seeds.kind != kAnalyzed) return;
@@ -221,34 +177,17 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
 }
 
 // Sets the counters to 0, then matches every analysable read of `reads`,
-// appending its hits to the two hit files. False if the reads held ahead
-// find no room.
-bool fRunReadPass(std::istream& reads, Block<HitRecord>& hits, FILE* upperHits, FILE* lowerHits) {
+// appending its hits to the two hit files. False if the batches find no room.
+bool fRunReadPass(std::istream& reads, FILE* upperHits, FILE* lowerHits) {
   InputReads = TheseReads = DefectedReads = LongTracks = AnalyzedReads = FellIntoGenome = 0;
   UpperStrandReads = LowerStrandReads = 0;
-  if (RunThreads > 1) {
-    try {
-      fRunReadPassInBatches(reads, upperHits, lowerHits);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    return true;
-  }
-  ReadAhead<ReplacedEndAhead<true>> ahead;
-  if (!ahead.fAllocate()) return false;
-  ahead.fStart(reads, true);
-  // The per-read path: no allocation, no formatting; hits leave in one write per strand.
-  while (const auto* read = ahead.fNext()) {
-    // The read comes coded: the codes go to WorkLine, their upper-case letters
-    // to InputLine, where the matcher compares them with the genome texts.
-    std::memcpy(WorkLine, InputLine, static_cast<size_t>(AimedSz));
-    for (int32_t k = 0; k < AimedSz; ++k) InputLine[k] = kUpperLetters[static_cast<unsigned char>(WorkLine[k])];
-    MatchedRead = static_cast<uint32_t>(read->number);
-    fMatchReplacedEnd(hits, upperHits, lowerHits);
+  try {
+    fRunReadPassInBatches(reads, upperHits, lowerHits);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
   return true;
 }
-
 // A hit file is scratch: closed with its write checked, never a result.
 void fCloseHitFile(FILE*& file, const std::string& path, Outcome& outcome) {
   FILE* closing = std::exchange(file, nullptr);
@@ -268,12 +207,11 @@ void fCountReads(Outcome& outcome) {
 }
 }  // namespace
 
-bool fMatchExperimentReads(const std::string& readsPath, GenomeTexts& texts, ExperimentFiles& files,
-                           Outcome& outcome) {
+bool fMatchExperimentReads(const std::string& readsPath, ExperimentFiles& files, Outcome& outcome) {
   fStage(Stage::kReads);
   std::ifstream reads;
   bool opened = fOpenReadStream(readsPath, reads);
-  bool passed = opened && fRunReadPass(reads, texts.hits, files.upperHits, files.lowerHits);
+  bool passed = opened && fRunReadPass(reads, files.upperHits, files.lowerHits);
   // A failed hit-file write shows when the site table reads the file back;
   // the console keeps that message.
   fCloseHitFile(files.upperHits, files.upperHitPath, outcome);

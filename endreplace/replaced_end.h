@@ -48,8 +48,9 @@ constexpr uint32_t kUpperStrandNote = 0;
 constexpr uint32_t kLowerStrandNote = 1;
 
 // The upper strand U and its reverse complement W (Genome and GenomeLower
-// point into them), and room for one read's hits on one strand: a read with
-// more hits than that has them written in pieces.
+// point into them), and the hit buffer of floor(L / 2) records that an
+// experiment reserves with them; the read pass stages each batch's records
+// in lists of its own.
 struct GenomeTexts {
   Block<unsigned char> upper;
   Block<unsigned char> lower;
@@ -96,8 +97,7 @@ void fRemoveHitFiles(const std::string& D);
 // them. False if the reads can't be read, or when no read fell into the
 // genome: then, after "no detected reads", the empty table and log are closed
 // as the run's results and the outcome says nothing was found.
-bool fMatchExperimentReads(const std::string& readsPath, GenomeTexts& texts, ExperimentFiles& files,
-                           Outcome& outcome);
+bool fMatchExperimentReads(const std::string& readsPath, ExperimentFiles& files, Outcome& outcome);
 
 // Writes the site table from the hit files, then the run log: `header`
 // (which names the procedure and ends in "genome="), the genome and reads

@@ -13,6 +13,7 @@
 
 #include "driver/file_helpers.h"
 #include "driver/loaders.h"
+#include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "fuzz/harness.h"
 #include "mapping/mapping.h"
@@ -51,14 +52,16 @@ constexpr size_t kLongestGenome = 4096;
 // and a line of the longest size or more ends the reading.
 void fCheckReadsLines(const std::string& reads, bool letterReads) {
   std::istringstream stream(reads);
+  BatchLines batchLines(stream, letterReads);
+  const unsigned char* line = nullptr;
   int32_t length = 0;
   int32_t lines = 0;
   InputReads = 0;
-  while (fNextRead(stream, letterReads, length)) {
+  while (batchLines.fNext(line, length)) {
     ++lines;
-    if (length < 0 || length >= MaxLineLength) fuzz::fFail("fNextRead gave a length outside the line buffer");
+    if (length < 0 || length >= MaxLineLength) fuzz::fFail("BatchLines gave a length outside the line buffer");
   }
-  if (InputReads != lines) fuzz::fFail("fNextRead counted reads it did not give");
+  if (InputReads != lines) fuzz::fFail("BatchLines counted reads it did not give");
 }
 
 }  // namespace

@@ -12,15 +12,12 @@
 #include "mapping/read_in_seq.h"
 
 namespace {
-// Opens the reads and the absent-reads file and writes the codes of every
-// absent read of the scope; counts the letter reads refused for a byte that
-// is not a base.
 // What a read of a batch turned out to be.
 enum : unsigned char { kNotWritten = 0, kAbsent = 1, kDefective = 2 };
 
-// The read pass on RunThreads threads: the reads of each batch are coded and
-// looked up in parallel, then written in file order, as the single-threaded
-// pass writes them.
+// The read pass (on RunThreads threads): the reads of each batch are coded
+// and looked up, then the absent ones of the scope written in file order;
+// the letter reads refused for a byte that is not a base are counted.
 template <bool kLetters>
 bool fWriteAbsentInBatches(AbsentReads& run, Outcome& outcome) {
   using Hook = Seeds16Ahead<fWholeReadKeys<kLetters>>;
@@ -58,42 +55,18 @@ bool fWriteAbsentInBatches(AbsentReads& run, Outcome& outcome) {
   return true;
 }
 
+// Opens the reads and the absent-reads file and writes the codes of every
+// absent read of the scope.
 template <bool kLetters>
 bool fWriteAbsent(const std::string& ReadsPath, const std::string& outPath, AbsentReads& run, Outcome& outcome) {
-  ReadAhead<Seeds16Ahead<fWholeReadKeys<kLetters>>> ahead;
-  if (!ahead.fAllocate()) {
-    outcome.fFail(RunStatus::kNoMemory, "");
-    return false;
-  }
   if (!fOpenReads(ReadsPath, run.reads, outcome)) return false;
   if (!run.absent.fOpen(outPath, outcome)) return false;
 
   fStage(Stage::kReads);
-  if (RunThreads > 1) {
-    const bool passed = fWriteAbsentInBatches<kLetters>(run, outcome);
-    run.reads.close();
-    run.absent.fClose(outcome);
-    return passed;
-  }
-  unsigned char* codes = reinterpret_cast<unsigned char*>(InputLine);
-  ahead.fStart(run.reads, kLetters);
-  // Per-read path: no allocation, one write per absent read.
-  while (const auto* read = ahead.fNext()) {
-    const int32_t length = read->length;
-    if (length < MinReadSize || length > MaxReadSize) continue;
-    if (kLetters && fLettersToCodes(InputLine, length, codes) < length) {
-      ++run.defective;
-      continue;
-    }
-    if (fIsReadInSeq(length)) continue;
-    ++OutOfGenome;
-    InputLine[length] = '\n';
-    std::fwrite(InputLine, 1, static_cast<size_t>(length) + 1, run.absent.file);
-    fNoteRead(AbsentNote{static_cast<uint32_t>(read->number)});
-  }
+  const bool passed = fWriteAbsentInBatches<kLetters>(run, outcome);
   run.reads.close();
   run.absent.fClose(outcome);
-  return true;
+  return passed;
 }
 }  // namespace
 

@@ -107,16 +107,9 @@ void fKeepStretch(unsigned char* bases, int32_t stretch, uint32_t readNumber, in
   fNoteRead(StretchNote{readNumber, length, stretch});
 }
 
-void fMapOneReadStretch(uint32_t readNumber, int32_t length, FILE* kept, int32_t* stretchCounts, int32_t L) {
-  unsigned char* oriented = nullptr;
-  const int32_t stretch = fLongestStretch(reinterpret_cast<unsigned char*>(InputLine),
-                                          reinterpret_cast<unsigned char*>(WorkLine), length, L, oriented);
-  if (stretch > 0) fKeepStretch(oriented + kSkipped, stretch, readNumber, length, kept, stretchCounts);
-}
-
-// The read pass on RunThreads threads: each read's stretch is found in
-// parallel and moved to the read's own place in the batch, then the kept
-// ones are written in file order.
+// The read pass (on RunThreads threads): each read's stretch is found and
+// moved to the read's own place in the batch, then the kept ones are written
+// in file order.
 void fMapInBatches(std::istream& reads, FILE* kept, int32_t* stretchCounts, int32_t L) {
   auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
     unsigned char lower[kLineBufferSize];
@@ -140,8 +133,7 @@ void fMapInBatches(std::istream& reads, FILE* kept, int32_t* stretchCounts, int3
 void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, const std::string& GenomePath,
           int32_t L, Held& held, Outcome& outcome) {
   if (!fIndexGenome(L, false, outcome)) return;
-  ReadAhead<Seeds16Ahead<fStretchKeys>> ahead;
-  if (!held.stretchCounts.fAllocate(static_cast<size_t>(kLongestRead) + 1) || !ahead.fAllocate()) {
+  if (!held.stretchCounts.fAllocate(static_cast<size_t>(kLongestRead) + 1)) {
     fSay(kNoMemory);
     outcome.fFail(RunStatus::kNoMemory, "");
     return;
@@ -150,21 +142,12 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!held.kept.fOpen(fStripExtension(ReadsPath) + kKeptEnding, outcome)) return;
 
   fStage(Stage::kReads);
-  if (RunThreads > 1) {
-    try {
-      fMapInBatches(held.reads, held.kept.file, held.stretchCounts.data(), L);
-    } catch (const std::bad_alloc&) {
-      fSay(kNoMemory);
-      outcome.fFail(RunStatus::kNoMemory, "");
-      return;
-    }
-  } else {
-    ahead.fStart(held.reads, false);
-    // Per-read path: no allocation; the reverse complement goes to WorkLine and
-    // a kept stretch is one write.
-    while (const auto* read = ahead.fNext())
-      fMapOneReadStretch(static_cast<uint32_t>(read->number), read->length, held.kept.file,
-                         held.stretchCounts.data(), L);
+  try {
+    fMapInBatches(held.reads, held.kept.file, held.stretchCounts.data(), L);
+  } catch (const std::bad_alloc&) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return;
   }
   held.reads.close();
   held.kept.fClose(outcome);

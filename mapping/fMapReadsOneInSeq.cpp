@@ -109,8 +109,9 @@ bool fCountPlacement(unsigned char kind, const unsigned char* c, int32_t length,
   return true;
 }
 
-// The read pass on RunThreads threads: the reads of a batch are placed in
-// parallel, then counted in file order. False only when the list could not grow.
+// The read pass (on RunThreads threads): the reads of a batch are placed,
+// then counted in file order; the list only grows when full. False only when
+// it could not grow.
 bool fLocateInBatches(std::istream& reads, FILE* many, std::vector<SingleLocation>& once, int32_t L) {
   bool listHeld = true;
   auto match = [L](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
@@ -181,22 +182,10 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!held.many.fOpen(fStripExtension(ReadsPath) + kManyEnding, outcome)) return;
 
   fStage(Stage::kReads);
-  if (RunThreads > 1) {
-    try {
-      listHeld = fLocateInBatches(held.reads, held.many.file, held.once, L);
-    } catch (const std::bad_alloc&) {
-      listHeld = false;
-    }
-  } else {
-    const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
-    int32_t length = 0;
-    int32_t place = 0;
-    // Per-read loop, the hot path: no allocation (the list only grows when
-    // full), no formatting, no virtual calls.
-    while (listHeld && fNextRead(held.reads, false, length)) {
-      const unsigned char kind = fPlaceRead(c, length, L, place);
-      listHeld = fCountPlacement(kind, c, length, place, static_cast<uint32_t>(InputReads), held.many.file, held.once);
-    }
+  try {
+    listHeld = fLocateInBatches(held.reads, held.many.file, held.once, L);
+  } catch (const std::bad_alloc&) {
+    listHeld = false;
   }
   held.reads.close();
   held.many.fClose(outcome);

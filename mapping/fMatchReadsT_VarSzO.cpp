@@ -47,7 +47,6 @@ struct Held {
   Block<int32_t> UpTable;
   Block<int32_t> LwTable;
   Block<int32_t> HitCount;
-  Block<int32_t> HitList;  // the places of the current read, upper strand first
   int32_t width = 0;
   std::ifstream reads;
   ResultFile log;
@@ -58,15 +57,13 @@ struct Tables {
   int32_t* up;
   int32_t* lower;
   int32_t* hitCount;
-  int32_t* hitList;
   int32_t width;
 };
 
 bool fAllocateTables(Held& held, int32_t L) {
   // A read and its reverse complement can each fit at every position.
   const size_t entries = (static_cast<size_t>(L) + 1) * static_cast<size_t>(held.width);
-  return held.UpTable.fAllocate(entries) && held.LwTable.fAllocate(entries) && held.HitCount.fAllocate(entries) &&
-         held.HitList.fAllocate(2 * static_cast<size_t>(L) + 2);
+  return held.UpTable.fAllocate(entries) && held.LwTable.fAllocate(entries) && held.HitCount.fAllocate(entries);
 }
 
 // Reads that met the genome, per strand; each thread of a read pass keeps its own.
@@ -131,10 +128,12 @@ void fMatchRead(const unsigned char* read, unsigned char* lower, int32_t length,
   tally.into += upperFound || lowerFound;
 }
 
-// The read pass on RunThreads threads, each with its own hit list and tally.
-// False when the hit lists can't be had.
+// The read pass on RunThreads threads, each with its own hit list (the
+// places of its current read, upper strand first) and tally; the tables are
+// raised atomically only when they are shared. False when the hit lists
+// can't be had.
 bool fMatchInBatches(std::istream& reads, const Tables& tables, int32_t L, int32_t& outOfScope) {
-  const int threads = RunThreads;
+  const int threads = RunThreads < 1 ? 1 : RunThreads;
   std::vector<Block<int32_t>> hitLists(static_cast<size_t>(threads));
   for (Block<int32_t>& list : hitLists)
     if (!list.fAllocate(2 * static_cast<size_t>(L) + 2)) return false;
@@ -144,8 +143,11 @@ bool fMatchInBatches(std::istream& reads, const Tables& tables, int32_t L, int32
     int32_t* hitList = hitLists[static_cast<size_t>(worker)].data();
     StrandTally& tally = tallies[static_cast<size_t>(worker)];
     fWalkShare(batch, first, end, Seeds16Ahead<fWholeReadKeys<false>>(), [&](const HeldRead<Keys16>& read, uint32_t) {
-      if (read.length >= MinReadSize && read.length <= MaxReadSize)
+      if (read.length < MinReadSize || read.length > MaxReadSize) return;
+      if (threads > 1)
         fMatchRead<true>(read.bases, lower, read.length, tables, hitList, tally);
+      else
+        fMatchRead<false>(read.bases, lower, read.length, tables, hitList, tally);
     });
   };
   auto emit = [&outOfScope](ReadBatch& batch) {
@@ -260,8 +262,7 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!fScopeAccepted(L, outcome)) return;
   held.width = fSizeScopeWidth(MinReadSize, MaxReadSize);
   if (!fIndexGenome(L, true, outcome)) return;
-  ReadAhead<Seeds16Ahead<fWholeReadKeys<false>>> ahead;
-  if (!fAllocateTables(held, L) || !ahead.fAllocate()) {
+  if (!fAllocateTables(held, L)) {
     fSay(kNoMemory);
     outcome.fFail(RunStatus::kNoMemory, "");
     return;
@@ -269,35 +270,17 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
 
   fStage(Stage::kReads);
-  const Tables tables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.HitList.data(),
-                      held.width};
+  const Tables tables{held.UpTable.data(), held.LwTable.data(), held.HitCount.data(), held.width};
   int32_t outOfScope = 0;
-  if (RunThreads > 1) {
-    bool passed = false;
-    try {
-      passed = fMatchInBatches(held.reads, tables, L, outOfScope);
-    } catch (const std::bad_alloc&) {
-    }
-    if (!passed) {
-      fSay(kNoMemory);
-      outcome.fFail(RunStatus::kNoMemory, "");
-      return;
-    }
-  } else {
-    ahead.fStart(held.reads, false);
-    StrandTally tally;
-    const unsigned char* read = reinterpret_cast<const unsigned char*>(InputLine);
-    unsigned char* lower = reinterpret_cast<unsigned char*>(WorkLine);
-    // Per-read path: no allocation; the reverse complement goes to WorkLine.
-    while (const auto* taken = ahead.fNext()) {
-      if (taken->length < MinReadSize || taken->length > MaxReadSize)
-        ++outOfScope;
-      else
-        fMatchRead<false>(read, lower, taken->length, tables, tables.hitList, tally);
-    }
-    UpperStrandReads = tally.upper;
-    LowerStrandReads = tally.lower;
-    IntoGenome = tally.into;
+  bool passed = false;
+  try {
+    passed = fMatchInBatches(held.reads, tables, L, outOfScope);
+  } catch (const std::bad_alloc&) {
+  }
+  if (!passed) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return;
   }
   held.reads.close();
   OutOfGenome = InputReads - IntoGenome - outOfScope;

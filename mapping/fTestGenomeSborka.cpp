@@ -96,21 +96,15 @@ bool fClaim(int32_t p, int32_t length, uint32_t readNumber, int32_t* repeatTable
   return true;
 }
 
-void fCheckReadAssembly(int32_t length, int32_t* repeatTable, int32_t L) {
-  const unsigned char* c = reinterpret_cast<const unsigned char*>(InputLine);
-  const uint32_t number = static_cast<uint32_t>(InputReads);
-  fEachPlace(c, length, L, [&](int32_t p) { return fClaim(p, length, number, repeatTable); });
-}
-
 // A full-length position a worker found: its read (index in the batch).
 struct FoundPlace {
   uint32_t read;
   int32_t p;
 };
 
-// The read pass on RunThreads threads: the places of the reads of a batch are
-// found in parallel, then claimed in file order, so that a read is judged
-// against the claims of the reads before it only.
+// The read pass (on RunThreads threads): the places of the reads of a batch
+// are found, then claimed in file order, so that a read is judged against the
+// claims of the reads before it only.
 void fCheckInBatches(std::istream& reads, int32_t* repeatTable, int32_t L) {
   ShareRecords<FoundPlace> found(RunThreads);
   auto match = [&found, L](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
@@ -329,18 +323,12 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   if (!fIndexGenome(L, false, outcome)) return;
   if (!fOpenReads(ReadsPath, held.reads, outcome)) return;
   fStage(Stage::kReads);
-  if (RunThreads > 1) {
-    try {
-      fCheckInBatches(held.reads, held.repeatTable.data(), L);
-    } catch (const std::bad_alloc&) {
-      fSay(kNoMemory);
-      outcome.fFail(RunStatus::kNoMemory, "");
-      return;
-    }
-  } else {
-    int32_t length = 0;
-    // Per-read loop, the hot path: no allocation, no formatting, no virtual calls.
-    while (fNextRead(held.reads, false, length)) fCheckReadAssembly(length, held.repeatTable.data(), L);
+  try {
+    fCheckInBatches(held.reads, held.repeatTable.data(), L);
+  } catch (const std::bad_alloc&) {
+    fSay(kNoMemory);
+    outcome.fFail(RunStatus::kNoMemory, "");
+    return;
   }
   held.reads.close();
   fStage(Stage::kWriting);

@@ -64,12 +64,6 @@ inline bool fIsCodedReadInSeq(const unsigned char* read, int32_t length, unsigne
   return fIsReadOnStrand(lower, length, key);
 }
 
-// The same for the coded read in InputLine, its complement formed in WorkLine.
-inline bool fIsReadInSeq(int32_t length) {
-  return fIsCodedReadInSeq(reinterpret_cast<const unsigned char*>(InputLine), length,
-                           reinterpret_cast<unsigned char*>(WorkLine));
-}
-
 // The 16-mer keys a read held ahead will be looked up by: at most two.
 struct Keys16 {
   int count;

@@ -219,18 +219,6 @@ struct CycledSeedsAhead {
   void fFollowOn(const HeldRead<Seeds>&) const {}
 };
 
-void fFlushPending(CycledStrand& strand, size_t recordSize, uint32_t readNumber, uint8_t noteStrand) {
-  for (size_t i = 0; i < strand.pending.size(); ++i) {
-    fWriteRecord(strand.file, strand.pending[i], recordSize);
-    fNotePartedHit(strand.pending[i], readNumber, noteStrand, i < strand.headHits ? kHeadSeedNote : kEndSeedNote);
-  }
-  strand.count += static_cast<int64_t>(strand.pending.size());
-}
-
-// The read in InputLine (codes, length L >= 12) and its reverse complement,
-// written into WorkLine, searched from their head and end seeds. A read found
-// whole on either strand counts in IntoGenome and gives no hit; otherwise its
-// hits go to the strands' scratch files and are noted with the read's number.
 // The hits of the coded read (length >= 12) on both strands, its reverse
 // complement formed in `complement`: true when it is found whole instead.
 bool fSearchCycled(const unsigned char* read, unsigned char* complement, int32_t readLength, CycledStrand& upper,
@@ -251,19 +239,6 @@ bool fSearchCycled(const unsigned char* read, unsigned char* complement, int32_t
     whole = fSearchStrand(complement, readLength, first[2], first[3], lower.pending, lower.headHits);
   }
   return whole;
-}
-
-void fFindCycledRead(int32_t readLength, CycledStrand& upper, CycledStrand& lower, uint32_t readNumber) {
-  const bool whole = fSearchCycled(reinterpret_cast<const unsigned char*>(InputLine),
-                                   reinterpret_cast<unsigned char*>(WorkLine), readLength, upper, lower);
-  if (whole) {
-    // A read found whole is no circular permutation: the hits found for it so far are dropped.
-    ++IntoGenome;
-    return;
-  }
-  const size_t recordSize = fRecordSize();
-  fFlushPending(upper, recordSize, readNumber, kUpperPartedNote);
-  fFlushPending(lower, recordSize, readNumber, kLowerPartedNote);
 }
 
 // A size that holds no number ends the selection-file run with the message of
@@ -317,33 +292,6 @@ bool fCreateFiles(const std::string& resultDirectory, CircularRun& run, Outcome&
   return run.lower.file != nullptr;
 }
 
-// Every read of the file through the search, until its end or the stop rule.
-void fSearchReads(ReadAhead<CycledSeedsAhead>& ahead, std::ifstream& reads, CircularRun& run, Outcome& outcome) {
-  fStage(Stage::kReads);
-  IntoGenome = 0;
-  InputReads = 0;
-  fSay(kSearching);
-  ahead.fStart(reads, true);
-  // Hot loop: one read per pass; no allocation (the per-read hit lists keep
-  // their room from read to read), no formatting, no console output.
-  while (const auto* read = ahead.fNext()) {
-    const int32_t length = read->length;
-    if (length < MinReadSize || length > MaxReadSize) continue;
-    ++run.withinScope;
-    if (read->seeds.defective) {
-      ++run.defective;
-      continue;
-    }
-    // A read of fewer than 12 bases has no seed: neither a hit nor a whole match.
-    if (length < kSeedBases) continue;
-    fFindCycledRead(length, run.upper, run.lower, static_cast<uint32_t>(read->number));
-    if (fAboveHitLimit(run.upper.count)) {
-      fStopAtHitLimit(read->number, outcome);
-      return;
-    }
-  }
-}
-
 // A hit a worker found for a read of its batch: its strand, and whether it
 // came from the head seed.
 struct CycledHit {
@@ -356,11 +304,11 @@ struct CycledHit {
 // What a read of a batch turned out to be.
 enum : unsigned char { kSkipped = 0, kDefective = 1, kWhole = 2, kSearched = 3 };
 
-// fSearchReads on RunThreads threads: the reads of a batch are coded and
-// searched in parallel, then their hits are written, noted and counted
-// against the stop rule in file order; what was taken past the stopping read
-// is dropped.
-void fSearchReadsInBatches(std::ifstream& reads, CircularRun& run, Outcome& outcome) {
+// Every read of the file through the search, until its end or the stop rule,
+// on RunThreads threads: the reads of a batch are coded and searched, then
+// their hits are written, noted and counted against the stop rule in file
+// order; what was taken past the stopping read is dropped.
+void fSearchReads(std::ifstream& reads, CircularRun& run, Outcome& outcome) {
   fStage(Stage::kReads);
   IntoGenome = 0;
   InputReads = 0;
@@ -476,22 +424,12 @@ void fRun(const std::string& paramFilePath, CircularRun& run, Outcome& outcome) 
   if (!fReadSettings(paramFilePath, run, resultDirectory, outcome)) return;
   if (!fCreateFiles(resultDirectory, run, outcome)) return;
   if (!fLoadIndexedGenome(run.genomePath, true, run.n, outcome)) return;
-  ReadAhead<CycledSeedsAhead> ahead;
-  if (!ahead.fAllocate()) {
-    fRanOutOfMemory(outcome);
-    return;
-  }
   std::ifstream reads;
   if (!fOpenReads(run.readsPath, reads, outcome)) return;
-  if (RunThreads > 1)
-    fSearchReadsInBatches(reads, run, outcome);
-  else
-    fSearchReads(ahead, reads, run, outcome);
+  fSearchReads(reads, run, outcome);
   reads.close();
   if (!fCloseScratch(run.upper, outcome) || !fCloseScratch(run.lower, outcome)) return;
-  // The index and the per-read lists make room for the hit arrays.
-  run.upper.pending = PartedHitList();
-  run.lower.pending = PartedHitList();
+  // The index makes room for the hit arrays.
   fRelease12RootChain();
 
   PartedHitList upperHits, lowerHits;

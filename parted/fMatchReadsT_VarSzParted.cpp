@@ -60,54 +60,6 @@ struct LineCounter {
   }
 };
 
-// The read in InputLine (codes, length L) and its reverse complement, written
-// into WorkLine: parted hits appended to the upper and lower lists, each noted
-// with the read's number.
-void fFindPartedRead(const HeldRead<HeadSeedsAhead::Seeds>& read, PartedHitList& upperHits,
-                     PartedHitList& lowerHits) {
-  const int32_t readLength = read.length;
-  if (readLength < kShortestPartedRead) return;
-  const int16_t size = static_cast<int16_t>(readLength);
-  const uint32_t readNumber = static_cast<uint32_t>(read.number);
-  fSearchHeadSeedBothStrands(
-      readLength, read.seeds,
-      [&](int32_t p, int32_t t, int32_t k) {
-        upperHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
-        fNotePartedHit(upperHits.back(), readNumber, kUpperPartedNote, kHeadSeedNote);
-      },
-      [&](int32_t p, int32_t t, int32_t k) {
-        lowerHits.push_back({p - t, size, static_cast<int16_t>(t), static_cast<int16_t>(k)});
-        fNotePartedHit(lowerHits.back(), readNumber, kLowerPartedNote, kHeadSeedNote);
-      });
-}
-
-// Every read of the file through the search, until its end or the stop rule.
-// Returns the number of reads within the size scope.
-int32_t fSearchReads(ReadAhead<HeadSeedsAhead>& ahead, std::ifstream& reads, PartedHitList& upperHits,
-                     PartedHitList& lowerHits, Outcome& outcome) {
-  fStage(Stage::kReads);
-  InputReads = 0;
-  int32_t processed = 0;
-  fSay(kSearching);
-  LineCounter counter;
-  ahead.fStart(reads, false);
-  // Hot loop: one read per pass; no allocation (the hit lists grow only when
-  // full), no formatting, the console counter advanced as text.
-  while (const auto* read = ahead.fNext()) {
-    counter.fAdvance();
-    fSay(counter.text);
-    const int32_t length = read->length;
-    if (length < MinReadSize || length > MaxReadSize) continue;
-    ++processed;
-    fFindPartedRead(*read, upperHits, lowerHits);
-    if (fAboveHitLimit(static_cast<int64_t>(upperHits.size()))) {
-      fStopAtHitLimit(read->number, outcome);
-      break;
-    }
-  }
-  return processed;
-}
-
 // A hit found by a worker: its read (index in the batch) and strand.
 struct FoundHit {
   uint32_t read;
@@ -115,10 +67,12 @@ struct FoundHit {
   PartedHit hit;
 };
 
-// fSearchReads on RunThreads threads: the reads of a batch are searched in
-// parallel, then their hits are added, noted and counted against the stop
-// rule in file order; what was taken past the stopping read is dropped.
-int32_t fSearchReadsInBatches(std::ifstream& reads, PartedHitList& upperHits, PartedHitList& lowerHits,
+// Every read of the file through the search, until its end or the stop rule,
+// on RunThreads threads: the reads of a batch are searched, then their hits
+// are added, noted and counted against the stop rule in file order; what was
+// taken past the stopping read is dropped. Returns the number of reads within
+// the size scope.
+int32_t fSearchReads(std::ifstream& reads, PartedHitList& upperHits, PartedHitList& lowerHits,
                               Outcome& outcome) {
   fStage(Stage::kReads);
   InputReads = 0;
@@ -185,15 +139,9 @@ void fRun(const std::string& ResultDirectory, const std::string& ReadsPath, cons
   PartedHitList upperHits, lowerHits;
   upperHits.reserve(kInitialHitRoom);
   lowerHits.reserve(kInitialHitRoom);
-  ReadAhead<HeadSeedsAhead> ahead;
-  if (!ahead.fAllocate()) {
-    fRanOutOfMemory(outcome);
-    return;
-  }
   std::ifstream reads;
   if (!fOpenReads(ReadsPath, reads, outcome)) return;
-  const int32_t processed = RunThreads > 1 ? fSearchReadsInBatches(reads, upperHits, lowerHits, outcome)
-                                           : fSearchReads(ahead, reads, upperHits, lowerHits, outcome);
+  const int32_t processed = fSearchReads(reads, upperHits, lowerHits, outcome);
   reads.close();
   // Counts past 32 bits (every read read, billions of hits) can't be told in the log.
   if (upperHits.size() > INT32_MAX || lowerHits.size() > INT32_MAX) {

@@ -92,9 +92,8 @@ struct HeadSeedsAhead {
 };
 
 // Head-seed search of the coded read (length L >= 16), then of its reverse
-// complement, written into `complement` (InputLine and WorkLine when not
-// given): onUpper(p, t, k) and onLower(p, t, k) for the placements of each
-// strand, as fSearchHeadSeed gives them. `seeds` are the keys HeadSeedsAhead
+// complement, written into `complement`: onUpper(p, t, k) and onLower(p, t, k)
+// for the placements of each strand, as fSearchHeadSeed gives them. `seeds` are the keys HeadSeedsAhead
 // noted when the read was taken; both strands' first places are asked for
 // before either is walked, so that their cache misses overlap.
 template <typename OnUpper, typename OnLower>
@@ -107,13 +106,6 @@ inline void fSearchHeadSeedBothStrands(const unsigned char* read, unsigned char*
   fSearchHeadSeed<false>(read, readLength, upperFirst, onUpper);
   fReverseComplementCodes(read, readLength, complement);
   fSearchHeadSeed<false>(complement, readLength, lowerFirst, onLower);
-}
-
-template <typename OnUpper, typename OnLower>
-inline void fSearchHeadSeedBothStrands(int32_t readLength, const HeadSeedsAhead::Seeds& seeds, OnUpper onUpper,
-                                       OnLower onLower) {
-  fSearchHeadSeedBothStrands(reinterpret_cast<const unsigned char*>(InputLine),
-                             reinterpret_cast<unsigned char*>(WorkLine), readLength, seeds, onUpper, onLower);
 }
 
 // Writes the hit's segment text: the left part in lower case, the seed in

@@ -1,10 +1,9 @@
 // The shared services of driver/: base codes and k-mer keys, the size scope,
-// file sizes, paths, parameter files, the reads-line reader and the genome loader.
+// file sizes, paths, parameter files and the genome loader.
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 #include "driver/file_helpers.h"
@@ -100,34 +99,6 @@ TEST(ParamFile, RecordsOfFourLines) {
     EXPECT_TRUE(fReadParamFile(map, folder.path("p.txt"))) << c.what;
     EXPECT_EQ(map, c.expected) << c.what;
   }
-}
-
-// Lengths of the reads fNextRead gives until it stops, and the lines it counted.
-TEST(ReadsLines, LengthRuleAndTheLongestLine) {
-  static char line[kLineBufferSize];
-  InputLine = line;
-  MaxLineLength = kLineBufferSize;
-  using V = std::vector<int32_t>;
-  const std::string longest(kLineBufferSize - 1, 'A');
-  struct Case { std::string text; bool letters; V lengths; int32_t counted; } cases[] = {
-      {"ACGT\n\nAC\n", true, {4, 0, 2}, 3}, {"ACGT\r\nAC\r\n", true, {4, 2}, 2}, {"\r\n", true, {0}, 1},
-      {"ACGT\r\n", false, {5}, 1},  // coded reads keep a carriage return byte as part of the read
-      {"ACGT\nACG", true, {4, 3}, 2},  // a last line without a line feed is read whole
-      {"ACG\r", true, {3}, 1}, {"", true, {}, 0},
-      {"AC\n" + longest + "\nG\n", true, {2, kLineBufferSize - 1, 1}, 3},
-      // A longer line stops the reading; it and the lines after it are not counted.
-      {"AC\n" + longest + "A\nG\n", true, {2}, 1},
-  };
-  for (const Case& c : cases) {
-    std::istringstream reads(c.text);
-    InputReads = 0;
-    V found;
-    int32_t length = 0;
-    while (fNextRead(reads, c.letters, length)) found.push_back(length);
-    EXPECT_EQ(found, c.lengths) << c.text.size();
-    EXPECT_EQ(InputReads, c.counted) << c.text.size();
-  }
-  InputLine = nullptr;
 }
 
 TEST(Loaders, CopiesMakeTheGenomeACircleAndRefusedGenomesLeaveNothingLoaded) {
