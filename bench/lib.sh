@@ -80,23 +80,40 @@ bench_median() {
   printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'
 }
 
-# bench_time LABEL COMMAND...: runs COMMAND RUNS times in WORK (input from
-# /dev/null, its output to WORK/console.txt) and prints the median wall time, the median
-# CPU time (user + system: what a run costs when the shared machine makes it
-# wait for a core) and the largest peak resident memory.
+# bench_once LABEL COMMAND...: runs COMMAND once in WORK (input from
+# /dev/null, its output to WORK/console.txt) and sets BENCH_WALL and BENCH_CPU
+# (user + system: what a run costs when the shared machine makes it wait for a
+# core), in seconds, and BENCH_KB, its peak resident memory.
+bench_once() {
+  local label=$1
+  shift
+  (cd "$WORK" && /usr/bin/time -v -o "$WORK/time.txt" "$@" </dev/null >"$WORK/console.txt" 2>&1) ||
+    bench_fail "$label: the run failed; its output is in $WORK/console.txt"
+  BENCH_WALL=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$WORK/time.txt")
+  BENCH_CPU=$(awk -F': ' '/(User|System) time/ {s += $2} END {print s}' "$WORK/time.txt")
+  BENCH_KB=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$WORK/time.txt")
+}
+
+# bench_report LABEL WALLS CPUS KB: the line of a measured run, its medians
+# of the space-separated WALLS and CPUS and the peak KB.
+bench_report() {
+  local walls=($2) cpus=($3)
+  printf '%-36s wall median %6.2f s  CPU median %6.2f s  peak RSS %7.1f MiB  (%d runs; wall: %s)\n' "$1" \
+    "$(bench_median "${walls[@]}")" "$(bench_median "${cpus[@]}")" "$(awk -v kb="$4" 'BEGIN {print kb / 1024}')" \
+    "${#walls[@]}" "${walls[*]}"
+}
+
+# bench_time LABEL COMMAND...: runs COMMAND RUNS times and prints the median
+# wall and CPU times and the largest peak resident memory.
 bench_time() {
   local label=$1
   shift
-  local walls=() cpus=() rss=0 kb
+  local walls="" cpus="" rss=0
   for ((run = 0; run < RUNS; run++)); do
-    (cd "$WORK" && /usr/bin/time -v -o "$WORK/time.txt" "$@" </dev/null >"$WORK/console.txt" 2>&1) ||
-      bench_fail "$label: the run failed; its output is in $WORK/console.txt"
-    walls+=("$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$WORK/time.txt")")
-    cpus+=("$(awk -F': ' '/(User|System) time/ {s += $2} END {print s}' "$WORK/time.txt")")
-    kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$WORK/time.txt")
-    [ "$kb" -gt "$rss" ] && rss=$kb
+    bench_once "$label" "$@"
+    walls+=" $BENCH_WALL"
+    cpus+=" $BENCH_CPU"
+    [ "$BENCH_KB" -gt "$rss" ] && rss=$BENCH_KB
   done
-  printf '%-36s wall median %6.2f s  CPU median %6.2f s  peak RSS %7.1f MiB  (%d runs; wall: %s)\n' "$label" \
-    "$(bench_median "${walls[@]}")" "$(bench_median "${cpus[@]}")" "$(awk -v kb="$rss" 'BEGIN {print kb / 1024}')" \
-    "$RUNS" "${walls[*]}"
+  bench_report "$label" "$walls" "$cpus" "$rss"
 }

@@ -223,16 +223,17 @@ class ShareRecords {
   std::vector<std::vector<Record>> Lists;
 };
 
-// Worker threads that match the shares of one batch at a time. Threads meet
-// once a batch, never a read; within a batch they take the shares in turn
-// from one counter.
+// The threads that match the shares of one batch at a time: threads - 1
+// workers, and the calling thread, which helps with the shares left when it
+// comes to wait for the batch. Threads meet once a batch, never a read;
+// within a batch they take the shares in turn from one counter.
 template <class Match>
 class BatchWorkers {
  public:
-  // As many workers as the system gives, up to `threads`; with one thread,
-  // or none to be had, the calling thread matches the batches itself.
+  // As many workers as the system gives, up to threads - 1; with one thread,
+  // or none to be had, the calling thread matches the batches alone.
   BatchWorkers(int threads, Match match)
-      : Matcher(match), Count(threads <= 1 ? 0 : threads), Shares(static_cast<uint32_t>(fBatchShares(threads))) {
+      : Matcher(match), Count(threads <= 1 ? 0 : threads - 1), Shares(static_cast<uint32_t>(fBatchShares(threads))) {
     try {
       for (int t = 0; t < Count; ++t) Threads.emplace_back([this, t] { fServe(t); });
     } catch (const std::system_error&) {
@@ -252,14 +253,6 @@ class BatchWorkers {
 
   // Hands out `batch`; the workers start on it at once.
   void fStart(ReadBatch& batch) {
-    if (Count == 0) {
-      // Every share is matched, an empty one too: it empties its records' list.
-      const uint64_t n = batch.count;
-      for (uint32_t s = 0; s < Shares; ++s)
-        Matcher(batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
-                static_cast<int>(s), 0);
-      return;
-    }
     {
       std::lock_guard<std::mutex> hold(Lock);
       Current = &batch;
@@ -267,15 +260,26 @@ class BatchWorkers {
       Busy = Count;
       ++Round;
     }
-    Wake.notify_all();
+    if (Count > 0) Wake.notify_all();
   }
-  // Waits until every share of the batch handed out last is matched.
+  // Matches the shares of the batch handed out last that no worker has
+  // taken yet (the calling thread is the last worker), then waits until the
+  // workers are done with theirs.
   void fWait() {
+    fMatchShares(*Current, Count);
     std::unique_lock<std::mutex> hold(Lock);
     Done.wait(hold, [this] { return Busy == 0; });
   }
 
  private:
+  // Every share is matched, an empty one too: it empties its records' list.
+  void fMatchShares(ReadBatch& batch, int worker) {
+    const uint64_t n = batch.count;
+    for (uint32_t s; (s = NextShare.fetch_add(1, std::memory_order_relaxed)) < Shares;)
+      Matcher(batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
+              static_cast<int>(s), worker);
+  }
+
   void fServe(int t) {
     uint64_t seen = 0;
     for (;;) {
@@ -287,10 +291,7 @@ class BatchWorkers {
         seen = Round;
         batch = Current;
       }
-      const uint64_t n = batch->count;
-      for (uint32_t s; (s = NextShare.fetch_add(1, std::memory_order_relaxed)) < Shares;)
-        Matcher(*batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
-                static_cast<int>(s), t);
+      fMatchShares(*batch, t);
       bool last = false;
       {
         std::lock_guard<std::mutex> hold(Lock);
@@ -313,8 +314,9 @@ class BatchWorkers {
   bool Closing = false;
 };
 
-// The whole read pass: match(batch, first, end, share, worker) on `threads` workers,
-// emit(batch) on the calling thread, batch after batch in file order.
+// The whole read pass: match(batch, first, end, share, worker) on `threads`
+// threads, the calling thread among them, emit(batch) on the calling thread,
+// batch after batch in file order.
 // emit returns false to stop reading (the reads taken past that point are
 // dropped unmatched or unwritten, as if never taken: the caller's counts must
 // then come from the batch, not from InputReads).

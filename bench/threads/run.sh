@@ -4,8 +4,9 @@
 # copies from either strand, 25% with 1 to 3 substitutions, 15% random; scope
 # 16 to 100), randext with reads of 25 (immut 20, tip 5, mismatches 1), circrna
 # with reads of 100 and --max-hits 0; native files only. Median wall and CPU
-# time and peak RSS of RUNS runs each, the speed-up over one thread, and a
-# failure when any thread count writes other files than one thread.
+# time and peak RSS of RUNS runs each (the thread counts taking turns), the
+# speed-up over the first thread count, and a failure when any thread count
+# writes other files than the first.
 # The reads are made once into WORK (about 2.5 GB for 10M reads).
 # usage: bench/threads/run.sh [BUILD_DIR] [RUNS] [COMMAND...] [--genome FILE]
 #   (defaults: build, 5, absent coverage randext circrna, ../shared/data/ecoli.txt)
@@ -35,22 +36,30 @@ for command in "${commands[@]}"; do
     circrna) args=(--genome "$GENOME" --reads "$data/r100/reads.txt" --max-hits 0) ;;
     *) bench_fail "no such command in this benchmark: $command" ;;
   esac
-  one=""
+  # The thread counts take turns, run by run, so that a slower spell of the
+  # shared machine weighs on each of them alike.
+  declare -A walls=() cpus=() peak=()
+  for n in "${threads[@]}"; do walls[$n]=""; cpus[$n]=""; peak[$n]=0; done
+  for ((run = 0; run < RUNS; run++)); do
+    for n in "${threads[@]}"; do
+      out=$WORK/out-$command-$n
+      rm -rf "$out"
+      bench_once "$command, $n thread(s)" "$program" "$command" --quiet --no-standard --threads "$n" \
+        --out "$out" "${args[@]}"
+      walls[$n]+=" $BENCH_WALL"
+      cpus[$n]+=" $BENCH_CPU"
+      [ "$BENCH_KB" -gt "${peak[$n]}" ] && peak[$n]=$BENCH_KB
+    done
+  done
+  first=${threads[0]}
+  one=$(bench_median ${walls[$first]})
   for n in "${threads[@]}"; do
-    out=$WORK/out-$command-$n
-    rm -rf "$out"
-    line=$(bench_time "$command, $n thread(s)" "$program" "$command" --quiet --no-standard --threads "$n" \
-      --out "$out" "${args[@]}")
-    echo "$line"
-    wall=$(sed -n 's/.*wall median *\([0-9.]*\) s.*/\1/p' <<<"$line")
-    if [ -z "$one" ]; then
-      one=$wall
-      first=$out
-    else
-      awk -v a="$one" -v b="$wall" -v n="$n" 'BEGIN {printf "  %d threads: %.2f times as fast as %s\n", n, a / b, "the first"}'
-      # The summary names the command line, which differs by its --threads and --out.
-      diff -r -x '*.summary.tsv' "$first" "$out" >/dev/null ||
-        bench_fail "$command: $n threads wrote other files than ${threads[0]} (compare $first and $out)"
-    fi
+    bench_report "$command, $n thread(s)" "${walls[$n]}" "${cpus[$n]}" "${peak[$n]}"
+    [ "$n" = "$first" ] && continue
+    awk -v a="$one" -v b="$(bench_median ${walls[$n]})" -v n="$n" -v f="$first" \
+      'BEGIN {printf "  %d threads: %.2f times as fast as %d\n", n, a / b, f}'
+    # The summary names the command line, which differs by its --threads and --out.
+    diff -r -x '*.summary.tsv' "$WORK/out-$command-$first" "$WORK/out-$command-$n" >/dev/null ||
+      bench_fail "$command: $n threads wrote other files than $first (compare the two out-$command folders in $WORK)"
   done
 done
