@@ -167,10 +167,11 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
       LowerStrandReads += lower;
       if (upper > 0 || lower > 0) ++FellIntoGenome;
     }
-    const std::vector<HitRecord>& upperRecords = records[kUpperStrandNote];
-    const std::vector<HitRecord>& lowerRecords = records[kLowerStrandNote];
-    std::fwrite(upperRecords.data(), sizeof(HitRecord), upperRecords.size(), upperHits);
-    std::fwrite(lowerRecords.data(), sizeof(HitRecord), lowerRecords.size(), lowerHits);
+    auto write = [](const std::vector<HitRecord>& strand, FILE* file) {
+      if (!strand.empty()) std::fwrite(strand.data(), sizeof(HitRecord), strand.size(), file);
+    };
+    write(records[kUpperStrandNote], upperHits);
+    write(records[kLowerStrandNote], lowerHits);
     return true;
   };
   fRunReadBatches(reads, true, RunThreads, match, emit);

@@ -208,7 +208,7 @@ bool fReportStrand(FILE* table, const StrandText& strand, StrandPieces& pieces, 
   auto emit = [&](size_t, int slot) {
     PieceRows& piece = rows[static_cast<size_t>(slot)];
     if (piece.noMemory) return written = false;
-    std::fwrite(piece.text.data(), 1, piece.text.size(), table);
+    if (!piece.text.empty()) std::fwrite(piece.text.data(), 1, piece.text.size(), table);
     for (double entropy : piece.entropies) {
       ++strandSites;
       entropies[summary.total++] = entropy;
