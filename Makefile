@@ -33,7 +33,7 @@ install: build
 # then the command line on two threads with its progress line.
 TSAN_BUILD_DIR ?= build-tsan
 TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
-THREAD_TESTS ?= Thread|Index
+THREAD_TESTS ?= Thread|Index|ReadBatches|OrderedWork
 
 thread-test: deps
 	cmake -S . -B $(TSAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -8,7 +8,7 @@
 // number of threads or the batch size. On one thread the calling thread
 // matches each batch itself.
 //
-// A matcher is called on a worker thread with (batch, first, end, share,
+// A matcher is called on any of the threads with (batch, first, end, share,
 // worker): share is the share's number in the batch (0 .. fBatchShares - 1,
 // for records kept per share), worker 0 .. threads - 1, for the scratch space
 // and tallies of its own; it may change the reads of its share in place and
@@ -19,10 +19,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <istream>
 #include <mutex>
-#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "driver/file_helpers.h"
@@ -235,15 +236,18 @@ class BatchWorkers {
   BatchWorkers(int threads, Match match)
       : Matcher(match), Count(threads <= 1 ? 0 : threads - 1), Shares(static_cast<uint32_t>(fBatchShares(threads))) {
     try {
+      Threads.reserve(static_cast<size_t>(Count));
       for (int t = 0; t < Count; ++t) Threads.emplace_back([this, t] { fServe(t); });
-    } catch (const std::system_error&) {
-      Count = static_cast<int>(Threads.size());
+    } catch (...) {  // no thread, or no memory for one: those started do the work
     }
+    Count = static_cast<int>(Threads.size());
   }
   ~BatchWorkers() {
     {
       std::lock_guard<std::mutex> hold(Lock);
       Closing = true;
+      // A batch still being matched when the pass ends is not wanted: no share more of it.
+      NextShare.store(Shares, std::memory_order_relaxed);
     }
     Wake.notify_all();
     for (std::thread& thread : Threads) thread.join();
@@ -264,20 +268,29 @@ class BatchWorkers {
   }
   // Matches the shares of the batch handed out last that no worker has
   // taken yet (the calling thread is the last worker), then waits until the
-  // workers are done with theirs.
+  // workers are done with theirs. What a matcher threw on any thread is
+  // thrown here, once the batch is left alone.
   void fWait() {
     fMatchShares(*Current, Count);
     std::unique_lock<std::mutex> hold(Lock);
     Done.wait(hold, [this] { return Busy == 0; });
+    if (Thrown) std::rethrow_exception(std::exchange(Thrown, nullptr));
   }
 
  private:
   // Every share is matched, an empty one too: it empties its records' list.
+  // A matcher that throws ends the batch's matching on every thread.
   void fMatchShares(ReadBatch& batch, int worker) {
     const uint64_t n = batch.count;
-    for (uint32_t s; (s = NextShare.fetch_add(1, std::memory_order_relaxed)) < Shares;)
-      Matcher(batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
-              static_cast<int>(s), worker);
+    try {
+      for (uint32_t s; (s = NextShare.fetch_add(1, std::memory_order_relaxed)) < Shares;)
+        Matcher(batch, static_cast<uint32_t>(n * s / Shares), static_cast<uint32_t>(n * (s + 1) / Shares),
+                static_cast<int>(s), worker);
+    } catch (...) {
+      std::lock_guard<std::mutex> hold(Lock);
+      NextShare.store(Shares, std::memory_order_relaxed);
+      if (!Thrown) Thrown = std::current_exception();
+    }
   }
 
   void fServe(int t) {
@@ -312,6 +325,7 @@ class BatchWorkers {
   uint64_t Round = 0;
   int Busy = 0;
   bool Closing = false;
+  std::exception_ptr Thrown;
 };
 
 // The whole read pass: match(batch, first, end, share, worker) on `threads`

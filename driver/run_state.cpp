@@ -59,9 +59,9 @@ int32_t fSizeScopeWidth(int32_t minSize, int32_t maxSize) {
   return static_cast<int32_t>(width);
 }
 
-void fKeyToLetters(uint32_t key, int32_t n) {
+void fKeyToLetters(uint32_t key, int32_t n, char* out) {
   for (int32_t i = n - 1; i >= 0; --i) {
-    WorkLine[i] = CodeLetters[key & 3];
+    out[i] = CodeLetters[key & 3];
     key >>= 2;
   }
 }

@@ -62,9 +62,9 @@ extern int32_t SumLength;
 // Fills NucleotideCode and ComplementTable; done once at start-up.
 void fInitCodingTables();
 
-// Writes the n letters of a k-mer key into WorkLine[0 .. n-1], first base
-// (most significant) first; no terminator.
-void fKeyToLetters(uint32_t key, int32_t n);
+// Writes the n letters of a k-mer key into out[0 .. n-1], first base (most
+// significant) first; no terminator.
+void fKeyToLetters(uint32_t key, int32_t n, char* out);
 
 // Key of k base codes, first base most significant.
 inline uint32_t fKmerKey(const unsigned char* codes, int k) {

@@ -18,7 +18,7 @@
 
 namespace {
 const char kNoDetectedReads[] = "\nno detected reads";
-const char kNoMemoryForRing[] = "\nno memory for the reads held ahead";
+const char kNoMemoryForBatches[] = "\nno memory for the reads held ahead";
 
 // The hits of `read` (upper-case letters) on one strand's text: the positions
 // of its key where the immutable part matches and the tip differs in at least
@@ -222,7 +222,7 @@ bool fMatchExperimentReads(const std::string& readsPath, ExperimentFiles& files,
     return false;
   }
   if (!passed) {
-    fSay(kNoMemoryForRing);
+    fSay(kNoMemoryForBatches);
     fPause();
     outcome.fFail(RunStatus::kNoMemory, "");
     return false;

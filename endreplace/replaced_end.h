@@ -48,9 +48,11 @@ constexpr uint32_t kUpperStrandNote = 0;
 constexpr uint32_t kLowerStrandNote = 1;
 
 // The upper strand U and its reverse complement W (Genome and GenomeLower
-// point into them), and the hit buffer of floor(L / 2) records that an
-// experiment reserves with them; the read pass stages each batch's records
-// in lists of its own.
+// point into them), and the hit buffer of floor(L / 2) records. The read pass
+// stages each batch's records in lists of its own and leaves the buffer
+// untouched (its pages are never faulted in); it is still reserved with the
+// texts so that a run short of memory stops there, with the texts' message,
+// as it always has.
 struct GenomeTexts {
   Block<unsigned char> upper;
   Block<unsigned char> lower;

@@ -177,8 +177,7 @@ void fWritePiece(const StrandText& strand, HitRecord* records, size_t n, PieceRo
         *at++ = '\t';
         std::memcpy(at, letters, letterCount);
         at += letterCount;
-        uint32_t key = tip.tip;
-        for (int32_t k = strand.tipSz - 1; k >= 0; --k, key >>= 2) at[k] = CodeLetters[key & 3];
+        fKeyToLetters(tip.tip, strand.tipSz, at);
         at += strand.tipSz;
         *at++ = '\t';
         at = fPutNumber(at, tip.count);
@@ -197,7 +196,7 @@ bool fReportStrand(FILE* table, const StrandText& strand, StrandPieces& pieces, 
   std::vector<PieceRows> rows(static_cast<size_t>(slots));
   for (PieceRows& slot : rows) slot.tally.reserve(kTallyRoom);
   bool written = true;
-  auto work = [&](size_t k, int slot) {
+  auto work = [&](size_t k, int slot, int) {
     PieceRows& piece = rows[static_cast<size_t>(slot)];
     try {
       fWritePiece(strand, pieces.records.data() + pieces.starts[k], pieces.starts[k + 1] - pieces.starts[k], piece);

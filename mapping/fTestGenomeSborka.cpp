@@ -65,12 +65,8 @@ int32_t fCommonLength(const unsigned char* g, int32_t L, int32_t x1, int32_t x2,
   return length;
 }
 
-// The per-read step: walks the read's full-length positions in chain order
-// (descending), claiming those whose repeat value is 0; counts the read as
-// non-correct at the first position whose counted repeat is shorter than the
-// read or that an earlier read has claimed.
 // The full-length positions of the coded read c[0 .. length-1], in chain
-// order: onPlace(p) for each until it gives false.
+// order (descending): onPlace(p) for each until it gives false.
 template <class OnPlace>
 void fEachPlace(const unsigned char* c, int32_t length, int32_t L, OnPlace onPlace) {
   if (length < kKey16Bases) return;
@@ -104,7 +100,8 @@ struct FoundPlace {
 
 // The read pass (on RunThreads threads): the places of the reads of a batch
 // are found, then claimed in file order, so that a read is judged against the
-// claims of the reads before it only.
+// claims of the reads before it only; each read claims its places in chain
+// order up to the first where it is non-correct.
 void fCheckInBatches(std::istream& reads, int32_t* repeatTable, int32_t L) {
   ShareRecords<FoundPlace> found(RunThreads);
   auto match = [&found, L](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {

@@ -314,11 +314,14 @@ void fSearchReads(std::ifstream& reads, CircularRun& run, Outcome& outcome) {
   InputReads = 0;
   fSay(kSearching);
   ShareRecords<CycledHit> found(RunThreads);
-  auto match = [&found](ReadBatch& batch, uint32_t first, uint32_t end, int share, int) {
+  // Each thread's two strands keep the room of their pending hits from share to share.
+  std::vector<CycledStrand> searched(2 * static_cast<size_t>(RunThreads < 1 ? 1 : RunThreads));
+  auto match = [&found, &searched](ReadBatch& batch, uint32_t first, uint32_t end, int share, int worker) {
     std::vector<CycledHit>& hits = found.fOf(batch, share);
     hits.clear();
     unsigned char complement[kLineBufferSize];
-    CycledStrand upper, lower;
+    CycledStrand& upper = searched[2 * static_cast<size_t>(worker)];
+    CycledStrand& lower = searched[2 * static_cast<size_t>(worker) + 1];
     auto keep = [&](uint32_t i, const CycledStrand& strand, bool isLower) {
       for (size_t k = 0; k < strand.pending.size(); ++k)
         hits.push_back({i, isLower, k < strand.headHits, strand.pending[k]});

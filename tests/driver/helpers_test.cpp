@@ -27,7 +27,6 @@ TEST(Coding, OnlyTheEightNucleotideLettersHaveCodesAndComplements) {
 
 TEST(Coding, KeysFillTheirBitsAndSpellBack) {
   char work[20];
-  WorkLine = work;
   const std::string allT(16, '\3'), acgt = {0, 1, 2, 3};
   // `spelled` without a terminator: the byte after stays; the leading bases of a short key are A.
   struct Case { std::string codes; int length, spellAs; uint32_t key; std::string spelled; } cases[] = {
@@ -37,10 +36,9 @@ TEST(Coding, KeysFillTheirBitsAndSpellBack) {
     std::fill(work, work + sizeof work, '#');
     const uint32_t key = fKmerKey(reinterpret_cast<const unsigned char*>(c.codes.data()), c.length);
     EXPECT_EQ(key, c.key) << c.length;
-    fKeyToLetters(key, c.spellAs);
+    fKeyToLetters(key, c.spellAs, work);
     EXPECT_EQ(std::string(work, static_cast<size_t>(c.spellAs) + 1), c.spelled + "#") << c.length;
   }
-  WorkLine = nullptr;
 }
 
 TEST(SizeScope, WidthCountsBothEndsAndStaysWithin32Bits) {

@@ -2,10 +2,15 @@
 // through every step of a hook in file order, whatever the hook drops.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <new>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "driver/ordered_work.h"
 #include "driver/read_batches.h"
 #include "driver/run_state.h"
 
@@ -97,6 +102,111 @@ TEST(WalkShare, ReadsComeInFileOrderWithTheirLineNumbersThroughEveryStep) {
       EXPECT_EQ(InputReads, 100);
     }
   ReadBatchReads = batchReads;
+}
+
+// Every read is matched once, whatever the threads and batch size (more
+// shares than reads too), and emitted in file order; emit stops the pass
+// where it says, and a matcher that throws on any thread throws to the caller.
+TEST(ReadBatches, EachReadMatchedOnceAndEmittedInOrderUntilTheCallerStops) {
+  MaxLineLength = kLineBufferSize;
+  std::string file;
+  for (int i = 1; i <= 300; ++i) file += std::to_string(i) + "\n";
+  const uint32_t batchReads = ReadBatchReads;
+  for (int threads : {1, 2, 5})
+    for (uint32_t batchSize : {1u, 7u, 1000u})
+      for (int stopAt : {0, 150}) {
+        ReadBatchReads = batchSize;
+        std::istringstream reads(file);
+        InputReads = 0;
+        std::vector<std::atomic<int>> matched(301);
+        auto match = [&](ReadBatch& batch, uint32_t first, uint32_t end, int share, int worker) {
+          EXPECT_TRUE(share >= 0 && share < fBatchShares(threads) && worker >= 0 && worker < threads);
+          for (uint32_t i = first; i < end; ++i) {
+            ++matched[static_cast<size_t>(batch.numbers[i])];
+            batch.values[i] = std::stoi(std::string(reinterpret_cast<const char*>(batch.fRead(i)), batch.lengths[i]));
+          }
+        };
+        int emitted = 0;
+        auto emit = [&](ReadBatch& batch) {
+          for (uint32_t i = 0; i < batch.count; ++i) {
+            EXPECT_EQ(batch.values[i], ++emitted) << "matched and in file order";
+            if (emitted == stopAt) return false;
+          }
+          return true;
+        };
+        fRunReadBatches(reads, true, threads, match, emit);
+        const std::string what = std::to_string(threads) + " threads, batches of " + std::to_string(batchSize);
+        EXPECT_EQ(emitted, stopAt > 0 ? stopAt : 300) << what;
+        for (int i = 1; i <= (stopAt > 0 ? stopAt : 300); ++i) EXPECT_EQ(matched[static_cast<size_t>(i)], 1) << what;
+        for (int i = 1; i <= 300; ++i) EXPECT_LE(matched[static_cast<size_t>(i)], 1) << what;
+      }
+  for (int threads : {1, 3}) {
+    ReadBatchReads = 16;
+    std::istringstream reads(file);
+    InputReads = 0;
+    auto match = [](ReadBatch& batch, uint32_t first, uint32_t end, int, int) {
+      for (uint32_t i = first; i < end; ++i)
+        if (batch.numbers[i] == 77) throw std::bad_alloc();
+    };
+    int emitted = 0;
+    auto emit = [&](ReadBatch& batch) {
+      emitted += static_cast<int>(batch.count);
+      return true;
+    };
+    EXPECT_THROW(fRunReadBatches(reads, true, threads, match, emit), std::bad_alloc) << threads;
+    EXPECT_LT(emitted, 77) << "the batch of the read that threw is never emitted";
+  }
+  ReadBatchReads = batchReads;
+}
+
+// Pieces are emitted in order, each once, with at most `slots` held at a
+// time; emit can stop them, and a piece that throws ends them all.
+TEST(OrderedWork, PiecesEmittedInOrderWithinTheirSlots) {
+  for (int threads : {1, 2, 7})
+    for (size_t count : {size_t(0), size_t(1), size_t(50)}) {
+      const int slots = fOrderedSlots(threads);
+      std::vector<int> slotOf(count, -1), inSlot(static_cast<size_t>(slots), -1);
+      std::vector<size_t> order;
+      std::atomic<int> worked{0};
+      fRunInOrder(
+          threads, count, slots,
+          [&](size_t i, int slot, int worker) {
+            EXPECT_TRUE(worker >= 0 && worker < threads);
+            slotOf[i] = slot;
+            inSlot[static_cast<size_t>(slot)] = static_cast<int>(i);  // nobody else holds the slot now
+            ++worked;
+          },
+          [&](size_t i, int slot) {
+            // A slow emit: the other threads would run ahead if they might.
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            EXPECT_EQ(inSlot[static_cast<size_t>(slot)], static_cast<int>(i)) << "the slot still holds the piece";
+            order.push_back(i);
+            return true;
+          });
+      EXPECT_EQ(worked, static_cast<int>(count));
+      for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], i);
+      EXPECT_EQ(order.size(), count);
+    }
+  for (int threads : {1, 3}) {
+    std::vector<size_t> order;
+    fRunInOrder(threads, 40, fOrderedSlots(threads), [](size_t, int, int) {},
+                [&](size_t i, int) {
+                  order.push_back(i);
+                  return i < 9;
+                });
+    EXPECT_EQ(order.size(), 10u) << threads;
+    auto throwing = [](size_t i, int, int) {
+      if (i == 5) throw std::bad_alloc();
+    };
+    size_t emitted = 0;
+    EXPECT_THROW(fRunInOrder(threads, 40, fOrderedSlots(threads), throwing,
+                             [&](size_t, int) {
+                               ++emitted;
+                               return true;
+                             }),
+                 std::bad_alloc);
+    EXPECT_LE(emitted, 5u) << threads;
+  }
 }
 
 }  // namespace

@@ -152,8 +152,8 @@ class ThreadedPasses : public DirectRun {
   static Files fRun(const Procedure& procedure, const Workload& work, int threads, uint32_t batch) {
     RunThreads = threads;
     ReadBatchReads = batch;
-    // The site table's pieces are as small as the batches, one piece on one thread.
-    SitePieceRecords = threads == 1 ? kDefaultPiece : batch;
+    // The site table's pieces are as small as the batches.
+    SitePieceRecords = batch;
     MinReadSize = 16;
     MaxReadSize = 100;
     SizeScopeWidth = fSizeScopeWidth(MinReadSize, MaxReadSize);
@@ -185,7 +185,7 @@ TEST_F(ThreadedPasses, StopAtTheHitLimitWhereOneThreadStops) {
       HitStopLimit = limit;
       const Files one = fRun(procedure, work, 1, kDefaultBatch);
       ASSERT_EQ(one.back().second, std::to_string(static_cast<int>(RunStatus::kStoppedAtHitLimit))) << limit;
-      for (int threads : {2, 3})
+      for (int threads : {1, 2, 3})
         for (uint32_t batch : {3u, 16u, kDefaultBatch})
           EXPECT_EQ(fRun(procedure, work, threads, batch), one)
               << procedure.name << " stopping above " << limit << " hits on " << threads << " threads, batches of "
@@ -210,7 +210,7 @@ TEST_F(ThreadedPasses, GiveTheFilesOfOneThreadForAnyThreadsAndBatchSize) {
   for (const Procedure& procedure : kProcedures) {
     const Files one = fRun(procedure, work, 1, kDefaultBatch);
     ASSERT_EQ(one.back().second, std::to_string(static_cast<int>(RunStatus::kCompleted))) << procedure.name;
-    for (int threads : {2, 3, 7})
+    for (int threads : {1, 2, 3, 7})
       for (uint32_t batch : {2u, 7u, 64u})
         EXPECT_EQ(fRun(procedure, work, threads, batch), one)
             << procedure.name << " on " << threads << " threads, batches of " << batch;
