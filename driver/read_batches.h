@@ -39,7 +39,7 @@ constexpr int kBatchSlots = 3;
 
 // Shares a batch is cut into on `threads` threads: one on a single thread,
 // else a few per thread.
-constexpr int kSharesPerThread = 4;
+constexpr int kSharesPerThread = 8;
 inline int fBatchShares(int threads) { return threads <= 1 ? 1 : threads * kSharesPerThread; }
 
 // One batch of reads, packed one after another.
