@@ -68,12 +68,8 @@ bool fBuild12RootChainBoth(int32_t L) {
   Chain12Lw = Chain12LwBlock.data();
   Chain12Up[0] = -1;
   Chain12Lw[0] = -1;
-  // The strands share nothing, so each may have a thread of its own.
-  const int shares = fIndexThreadCount(2);
-  fRunShares(shares, [L, shares](int share) {
-    if (share == 0) fBuildStrand(Genome, L, Root12Up, Chain12Up);
-    if (share == 1 || shares == 1) fBuildStrand(GenomeLower, L, Root12Lw, Chain12Lw);
-  });
+  fRunBoth([L] { fBuildStrand(Genome, L, Root12Up, Chain12Up); },
+           [L] { fBuildStrand(GenomeLower, L, Root12Lw, Chain12Lw); });
   return true;
 }
 

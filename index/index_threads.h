@@ -1,5 +1,6 @@
-// How many threads the genome index builds use, and how they start them.
-// Every build gives the same tables for any thread count.
+// How many threads the genome index builds, and other work cut into a few
+// shares, use, and how they start them. Every build gives the same tables for
+// any thread count.
 #pragma once
 #include <cstdint>
 #include <exception>
@@ -44,4 +45,15 @@ void fRunShares(int count, Share share) {
       share(t);
     }
   }
+}
+
+// Two pieces of work that share nothing: first() and second(), on two threads
+// when RunThreads allows, else one after the other.
+template <typename First, typename Second>
+void fRunBoth(First first, Second second) {
+  const int shares = fIndexThreadCount(2);
+  fRunShares(shares, [&](int share) {
+    if (share == 0) first();
+    if (share == 1 || shares == 1) second();
+  });
 }

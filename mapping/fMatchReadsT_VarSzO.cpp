@@ -6,8 +6,6 @@
 #include <fstream>
 #include <new>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "driver/console.h"
@@ -18,6 +16,7 @@
 #include "driver/read_batches.h"
 #include "driver/run_state.h"
 #include "index/index16.h"
+#include "index/index_threads.h"
 #include "mapping/mapping.h"
 #include "mapping/mapping_notes.h"
 #include "mapping/read_in_seq.h"
@@ -219,24 +218,12 @@ void fWriteStrand(const std::string& baseName, const char* part, const int32_t* 
   }
 }
 
-// Both strands' tables. With more than one thread the lower strand's files
-// are written beside the upper strand's, and their outcome is taken after
-// the upper strand's, as one thread writes them.
+// Both strands' tables, side by side when there are threads for it; the lower
+// strand's outcome is taken after the upper strand's, as one thread writes them.
 void fWriteStrands(const std::string& baseName, const Held& held, int32_t L, Outcome& outcome) {
   Outcome lower;
-  std::thread beside;
-  if (RunThreads > 1) {
-    try {
-      beside = std::thread([&] { fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, lower); });
-    } catch (const std::system_error&) {
-    }
-  }
-  fWriteStrand(baseName, kUpperPart, held.UpTable.data(), held, L, outcome);
-  if (!beside.joinable()) {
-    fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, outcome);
-    return;
-  }
-  beside.join();
+  fRunBoth([&] { fWriteStrand(baseName, kUpperPart, held.UpTable.data(), held, L, outcome); },
+           [&] { fWriteStrand(baseName, kLowerPart, held.LwTable.data(), held, L, lower); });
   outcome.written.insert(outcome.written.end(), lower.written.begin(), lower.written.end());
   if (!lower.fSucceeded()) outcome.fFail(lower.status, lower.file);
 }
