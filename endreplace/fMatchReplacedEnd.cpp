@@ -22,13 +22,12 @@ const char kNoMemoryForBatches[] = "\nno memory for the reads held ahead";
 
 // The hits of `read` (upper-case letters) on one strand's text: the positions
 // of its key where the immutable part matches and the tip differs in at least
-// MisNu letters, onHit(p) for each, in chain order; returns their number.
+// MisNu letters, onHit(p) for each, in chain order.
 template <class OnHit>
-int32_t fEachHit(const unsigned char* read, const unsigned char* text, const int32_t* root, const int32_t* chain,
+void fEachHit(const unsigned char* read, const unsigned char* text, const int32_t* root, const int32_t* chain,
                  uint32_t key, OnHit onHit) {
   const int32_t exactEnd = ImmutSz;
   const int32_t tipEnd = AimedSz;
-  int32_t found = 0;
   for (int32_t p = root[key]; p > 0; p = chain[p]) {
     const unsigned char* site = text + p;
     // The key's letters match already.
@@ -39,14 +38,11 @@ int32_t fEachHit(const unsigned char* read, const unsigned char* text, const int
     for (int32_t k = exactEnd; k < tipEnd; ++k) mismatches += site[k] != read[k];
     if (mismatches < MisNu) continue;
     onHit(p);
-    ++found;
   }
-  return found;
 }
 
-// A tip of one repeated letter, compared as
-// raw bytes (a and A differ), is a long track; so is every tip shorter than
-// two letters.
+// A tip of one repeated letter, compared as raw bytes (a and A differ), is a
+// long track; so is every tip shorter than two letters.
 inline bool fIsLongTrack(const unsigned char* letters) {
   for (int32_t k = ImmutSz + 1; k < AimedSz; ++k)
     if (letters[k] != letters[ImmutSz]) return false;
@@ -137,6 +133,7 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
       batch.results[i] = read.seeds.kind;
       if (read.seeds.kind != kAnalyzed) return;
       const unsigned char* codes = read.bases;
+      batch.values[i] = MutTipSz > 0 ? static_cast<int32_t>(fKmerKey(codes + ImmutSz, MutTipSz)) : 0;
       for (int32_t k = 0; k < AimedSz; ++k) letters[k] = static_cast<unsigned char>(kUpperLetters[codes[k]]);
       const uint32_t key = read.seeds.key;
       fEachHit(letters, Genome, Root12Up, Chain12Up, key,
@@ -153,8 +150,7 @@ void fRunReadPassInBatches(std::istream& reads, FILE* upperHits, FILE* lowerHits
     records[kLowerStrandNote].clear();
     for (uint32_t i = 0; i < batch.count; ++i) {
       if (!fCountEndRead(batch.results[i])) continue;
-      const unsigned char* codes = batch.fRead(i);
-      const uint32_t tipCode = MutTipSz > 0 ? fKmerKey(codes + ImmutSz, MutTipSz) : 0;
+      const uint32_t tipCode = static_cast<uint32_t>(batch.values[i]);
       const uint32_t number = static_cast<uint32_t>(batch.numbers[i]);
       int32_t upper = 0, lower = 0;
       cursor.fTake(i, [&](const EndHit& hit) {

@@ -130,7 +130,6 @@ struct PieceRows {
   std::vector<char> text;
   std::vector<double> entropies;
   std::vector<TipCount> tally;
-  bool noMemory = false;
 };
 
 char* fPutNumber(char* at, int32_t value) { return std::to_chars(at, at + 12, value).ptr; }
@@ -195,18 +194,12 @@ bool fReportStrand(FILE* table, const StrandText& strand, StrandPieces& pieces, 
   const int slots = fOrderedSlots(RunThreads);
   std::vector<PieceRows> rows(static_cast<size_t>(slots));
   for (PieceRows& slot : rows) slot.tally.reserve(kTallyRoom);
-  bool written = true;
   auto work = [&](size_t k, int slot, int) {
-    PieceRows& piece = rows[static_cast<size_t>(slot)];
-    try {
-      fWritePiece(strand, pieces.records.data() + pieces.starts[k], pieces.starts[k + 1] - pieces.starts[k], piece);
-    } catch (const std::bad_alloc&) {
-      piece.noMemory = true;
-    }
+    fWritePiece(strand, pieces.records.data() + pieces.starts[k], pieces.starts[k + 1] - pieces.starts[k],
+                rows[static_cast<size_t>(slot)]);
   };
   auto emit = [&](size_t, int slot) {
-    PieceRows& piece = rows[static_cast<size_t>(slot)];
-    if (piece.noMemory) return written = false;
+    const PieceRows& piece = rows[static_cast<size_t>(slot)];
     if (!piece.text.empty()) std::fwrite(piece.text.data(), 1, piece.text.size(), table);
     for (double entropy : piece.entropies) {
       ++strandSites;
@@ -216,8 +209,11 @@ bool fReportStrand(FILE* table, const StrandText& strand, StrandPieces& pieces, 
     }
     return true;
   };
-  fRunInOrder(RunThreads, pieces.pieces, slots, work, emit);
-  if (written) return true;
+  try {
+    fRunInOrder(RunThreads, pieces.pieces, slots, work, emit);
+    return true;
+  } catch (const std::bad_alloc&) {
+  }
   fSay(noMemory);
   fPause();
   outcome.fFail(RunStatus::kNoMemory, "");
