@@ -63,45 +63,42 @@ void fRunInOrder(int threads, size_t count, int slots, Work work, Emit emit) {
     }
   };
 
-  // Stops and joins the threads however the caller leaves.
-  struct Helpers {
-    std::vector<std::thread> threads;
-    std::mutex& lock;
-    std::condition_variable& changed;
-    bool& stopping;
-    ~Helpers() {
-      {
-        std::lock_guard<std::mutex> hold(lock);
-        stopping = true;
+  {
+    // Stops and joins the threads however the loop is left.
+    struct Helpers {
+      std::vector<std::thread> threads;
+      std::mutex& lock;
+      std::condition_variable& changed;
+      bool& stopping;
+      ~Helpers() {
+        {
+          std::lock_guard<std::mutex> hold(lock);
+          stopping = true;
+        }
+        changed.notify_all();
+        for (std::thread& thread : threads) thread.join();
       }
-      changed.notify_all();
-      for (std::thread& thread : threads) thread.join();
+    } helpers{{}, lock, changed, stopping};
+    if (threads > 1 && count > 1) {
+      try {
+        helpers.threads.reserve(static_cast<size_t>(threads - 1));
+        for (int t = 1; t < threads; ++t) helpers.threads.emplace_back(serve, t);
+      } catch (...) {  // no thread, or no memory for one: those started and the caller do the work
+      }
     }
-  } helpers{{}, lock, changed, stopping};
-  if (threads > 1 && count > 1) {
-    try {
-      helpers.threads.reserve(static_cast<size_t>(threads - 1));
-      for (int t = 1; t < threads; ++t) helpers.threads.emplace_back(serve, t);
-    } catch (...) {  // no thread, or no memory for one: those started and the caller do the work
-    }
-  }
 
-  std::unique_lock<std::mutex> hold(lock);
-  for (size_t i = 0; i < count; ++i) {
-    while (done[i] == 0 && !stopping)
-      if (!workOne(hold, 0)) changed.wait(hold);
-    if (stopping) break;
-    hold.unlock();
-    const bool goOn = emit(i, static_cast<int>(i % held));
-    hold.lock();
-    emitted = i + 1;
-    changed.notify_all();
-    if (!goOn) break;
+    std::unique_lock<std::mutex> hold(lock);
+    for (size_t i = 0; i < count; ++i) {
+      while (done[i] == 0 && !stopping)
+        if (!workOne(hold, 0)) changed.wait(hold);
+      if (stopping) break;
+      hold.unlock();
+      const bool goOn = emit(i, static_cast<int>(i % held));
+      hold.lock();
+      emitted = i + 1;
+      changed.notify_all();
+      if (!goOn) break;
+    }
   }
-  stopping = true;
-  changed.notify_all();
-  hold.unlock();
-  for (std::thread& thread : helpers.threads) thread.join();
-  helpers.threads.clear();
   if (thrown) std::rethrow_exception(thrown);
 }

@@ -78,7 +78,7 @@ class BatchLines {
         const size_t content =
             feed != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) : held;
         if (content == 0 && feed == nullptr) return fEnd();
-        // getline stores at most MaxLineLength - 1 characters of a line.
+        // A read holds at most MaxLineLength - 1 characters.
         if (content >= static_cast<size_t>(MaxLineLength)) return fEnd();
         At += content + (feed != nullptr ? 1 : 0);
         ReadsTaken.store(++InputReads, std::memory_order_relaxed);
